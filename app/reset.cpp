@@ -1,0 +1,14 @@
+// Start values of every process-wide variable, for tests that run the whole program more than once.
+#include "app/app.h"
+#include "document/document.h"
+#include "document/textfile.h"
+#include "editing/editor.h"
+#include "settings/settings.h"
+
+void ResetProgramState() {
+    ResetApplicationState();
+    ResetEditorState();
+    ResetDocumentState();
+    ResetTextFileState();
+    ResetSettingsState();
+}

@@ -1,0 +1,153 @@
+// The one window procedure of the program's top-level windows, and its command table.
+#include "app/app.h"
+#include "document/document.h"
+#include "document/textfile.h"
+#include "editing/editor.h"
+#include "resource.h"
+
+HWND MainWindow = nullptr;
+HWND MainSoftKeyBar = nullptr;
+HMENU MainMenu = nullptr;
+
+namespace {
+
+// Set when the first window is created, so that only MainWindow gets MainSoftKeyBar.
+bool BarCreated = false;
+
+constexpr WORD kBackKey = VK_TBACK;
+constexpr WORD kMarkKey = VK_TSOFT1;
+// Both taken-over keys arrive as WM_HOTKEY, on press and on release, and do nothing else.
+constexpr LPARAM kOverrideNotifyNoDefault =
+    MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY);
+
+void SetMenuItemEnabled(UINT command, bool enable) {
+    EnableMenuItem(MainMenu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+HMENU ReadMainMenu(HWND bar) {
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_LPARAM;
+    SendMessageW(bar, TB_GETBUTTONINFO, IDM_MENU_KEY, (LPARAM)&info);
+    return (HMENU)info.lParam;
+}
+
+// WM_CREATE of the first window, MainWindow.
+LRESULT OnCreateFirstWindow(HWND window) {
+    BarCreated = true;
+    SHMENUBARINFO mbi = {};
+    mbi.cbSize = sizeof(mbi);
+    mbi.hwndParent = window;
+    mbi.nToolBarId = IDR_MAIN_MENU;
+    mbi.hInstRes = InstanceHandle;
+    if (!SHCreateMenuBar(&mbi)) return -1;
+    MainSoftKeyBar = mbi.hwndMB;
+    MainMenu = ReadMainMenu(MainSoftKeyBar);
+    EnableSaveItem(false);
+    EnableSaveAsItem(false);
+    SendMessageW(MainSoftKeyBar, SHCMBM_OVERRIDEKEY, kBackKey, kOverrideNotifyNoDefault);
+    SendMessageW(MainSoftKeyBar, SHCMBM_OVERRIDEKEY, kMarkKey, kOverrideNotifyNoDefault);
+    return 0;
+}
+
+LRESULT OnCreate(HWND window) { return BarCreated ? 0 : OnCreateFirstWindow(window); }
+
+LRESULT OnDestroy(HWND window) {
+    if (window == MainWindow) PostQuitMessage(0);
+    return 1;
+}
+
+LRESULT OnSetFocus(HWND window) {
+    if (window == MainWindow) SetFocus(EditorControl);
+    return 1;
+}
+
+// Key messages that reach a top-level window are never passed on to default handling.
+LRESULT OnKey(WPARAM key) { return (key == VK_UP || key == VK_PRINT || key == VK_TSOFT1) ? 0 : 1; }
+
+LRESULT OnInitMenuPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((HMENU)wParam != MainMenu) return DefWindowProcW(window, message, wParam, lParam);
+    EnableUndoItem(SendMessageW(EditorControl, EM_CANUNDO, 0, 0) == 1);
+    return 1;
+}
+
+LRESULT OnHotKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(lParam) == kBackKey) {
+        SHSendBackToFocusWindow(message, wParam, lParam);
+        return 1;
+    }
+    if (HIWORD(lParam) == kMarkKey) return DefWindowProcW(window, message, wParam, lParam);
+    return 1;
+}
+
+LRESULT Quit(HWND window) {
+    if (ConfirmDiscard()) DestroyWindow(window);
+    return 1;
+}
+
+LRESULT Save() {
+    EnableSaveItem(false);
+    EnableSaveAsItem(false);
+    SaveDocument();
+    return 1;
+}
+
+LRESULT About() {
+    ShowAbout();
+    return 1;
+}
+
+LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == EN_CHANGE) {
+        OnEditorChanged((HWND)lParam);
+        return 1;
+    }
+    switch (wParam) {
+        case IDM_EXIT:
+        case IDM_QUIT: return Quit(window);
+        case IDM_FILE_SAVE: return Save();
+        case IDM_FILE_NEW: return NewDocument();
+        case IDM_MISC_ABOUT: return About();
+        case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+void EnableSaveItem(bool enable) { SetMenuItemEnabled(IDM_FILE_SAVE, enable); }
+void EnableSaveAsItem(bool enable) { SetMenuItemEnabled(IDM_FILE_SAVEAS, enable); }
+void EnableUndoItem(bool enable) { SetMenuItemEnabled(IDM_EDIT_UNDO, enable); }
+
+void ShowAbout() {
+    MessageBoxW(MainWindow,
+                TEXT("Scrivel - a plain-text editor for the phone\n")
+                    TEXT("Version 1.0.0.2\n")
+                    TEXT("Written by the Scrivel developers\n")
+                    TEXT("Published by the Scrivel developers"),
+                TEXT("About"), MB_ICONINFORMATION);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return OnCreate(window);
+        case WM_DESTROY: return OnDestroy(window);
+        case WM_SETFOCUS: return OnSetFocus(window);
+        case WM_NOTIFY: return 1;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP: return OnKey(wParam);
+        case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(window, message, wParam, lParam);
+        case WM_HOTKEY: return OnHotKey(window, message, wParam, lParam);
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void ResetApplicationState() {
+    MainWindow = nullptr;
+    MainSoftKeyBar = nullptr;
+    MainMenu = nullptr;
+    BarCreated = false;
+}

@@ -1,0 +1,102 @@
+#include "document/document.h"
+
+#include "app/app.h"
+#include "editing/editor.h"
+
+#include <algorithm>
+
+WCHAR DocumentPath[MAX_PATH] = {};
+WCHAR DocumentName[MAX_PATH] = {};
+bool DirtyFlag = false;
+
+namespace {
+
+constexpr int kTitleLength = MAX_PATH;
+
+// Composes "Scrivel - NAME MARKER" (or, with no marker at all, "Scrivel - NAME") into the title's
+// buffer; a name too long for it is cut, never overrun.
+void ComposeTitle(WCHAR *title, LPCWSTR name, LPCWSTR marker) {
+    WString composed = TEXT("Scrivel - ");
+    composed += name;
+    if (marker) {
+        composed += TEXT(" ");
+        composed += marker;
+    }
+    size_t n = std::min<size_t>(composed.size(), kTitleLength - 1);
+    composed.copy(title, n);
+    title[n] = 0;
+}
+
+}  // namespace
+
+LPCWSTR NameOfPath(LPCWSTR path) {
+    LPCWSTR slash = wcsrchr(path, TEXT('\\'));
+    return slash ? slash + 1 : path;
+}
+
+void CopyPath(WCHAR *buffer, LPCWSTR text) {
+    size_t n = std::min<size_t>(wcslen(text), MAX_PATH - 1);
+    for (size_t i = 0; i < n; ++i) buffer[i] = text[i];
+    buffer[n] = 0;
+}
+
+void SetDocumentTitle(LPCWSTR name, bool modified) {
+    LPCWSTR shown = DocumentName[0] ? DocumentName : TEXT("untitled");
+    if (name && name[0]) {
+        CopyPath(DocumentName, name);
+        shown = DocumentName;
+    } else if (name) {
+        DocumentName[0] = 0;
+        DocumentPath[0] = 0;
+        shown = TEXT("untitled");
+    }
+    DirtyFlag = modified;
+    WCHAR title[kTitleLength];
+    ComposeTitle(title, shown, modified ? TEXT("*") : TEXT(""));
+    SetWindowTextW(MainWindow, title);
+}
+
+void SetStartupTitle(LPCWSTR commandLine) {
+    WCHAR title[kTitleLength];
+    if (DocumentPath[0]) {
+        CopyPath(DocumentName, NameOfPath(commandLine));
+        ComposeTitle(title, DocumentName, nullptr);
+    } else {
+        DocumentPath[0] = 0;
+        DocumentName[0] = 0;
+        ComposeTitle(title, TEXT("untitled"), nullptr);
+    }
+    DirtyFlag = false;
+    SetWindowTextW(MainWindow, title);
+}
+
+bool ConfirmDiscard() {
+    if (!DirtyFlag) return true;
+    int answer = MessageBoxW(MainWindow,
+                             TEXT("You have made changes to the file, do you want to discard them ? Press NO to ")
+                                 TEXT("continue editing"),
+                             TEXT("Warning"), MB_YESNO | MB_ICONQUESTION);
+    return answer != IDNO;
+}
+
+void OnEditorChanged(HWND sender) {
+    if (sender != EditorControl) return;
+    if (DocumentName[0]) EnableSaveItem(true);
+    EnableSaveAsItem(true);
+    SetDocumentTitle(nullptr, true);
+}
+
+LRESULT NewDocument() {
+    if (!ConfirmDiscard()) return 1;
+    EnableSaveItem(false);
+    EnableSaveAsItem(false);
+    SetWindowTextW(EditorControl, TEXT(""));
+    SetDocumentTitle(TEXT(""), false);
+    return 1;
+}
+
+void ResetDocumentState() {
+    DocumentPath[0] = 0;
+    DocumentName[0] = 0;
+    DirtyFlag = false;
+}

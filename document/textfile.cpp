@@ -1,0 +1,269 @@
+#include "document/textfile.h"
+
+#include "app/app.h"
+#include "document/document.h"
+#include "editing/editor.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+// A message for the user about the start-up file, shown once MainWindow is on screen.
+LPCWSTR PendingStartupMessage = nullptr;
+LPCWSTR PendingStartupCaption = nullptr;
+
+const WCHAR kCutAtZeroText[] =
+    TEXT("This file holds a zero byte. Only the text before it is shown, and saving it will leave out the rest.");
+const WCHAR kTooLargeText[] = TEXT("This file is too large to open. The document has not been changed.");
+
+// The wait cursor shows while file work runs and goes on every way out.
+class WaitCursor {
+public:
+    WaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+    ~WaitCursor() { SetCursor(nullptr); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+    bool Close() {
+        if (handle_ == INVALID_HANDLE_VALUE) return true;
+        BOOL ok = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok != FALSE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+enum class ReadStatus { Read, CannotOpen, TooLarge };
+
+struct ReadText {
+    WString text;
+    bool cutAtZero = false;  // the file held a zero byte, and the text ends there
+};
+
+bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
+    total = 0;
+    while (total < size) {
+        DWORD got = 0;
+        if (!ReadFile(file, bytes + total, size - total, &got, nullptr)) return false;
+        if (got == 0) break;  // the file became shorter while it was read
+        total += got;
+    }
+    return true;
+}
+
+// Widens the bytes through the device's code page; the text ends at the first zero byte.
+bool WidenText(const char *bytes, DWORD length, ReadText &out) {
+    out.cutAtZero = std::memchr(bytes, 0, length) != nullptr;
+    size_t characters = std::strlen(bytes);
+    try {
+        out.text.assign(characters + 1, 0);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    wsprintfW(out.text.data(), TEXT("%S"), bytes);
+    out.text.resize(characters);
+    return true;
+}
+
+ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return ReadStatus::CannotOpen;
+    DWORD high = 0;
+    DWORD size = GetFileSize(file.Get(), &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return ReadStatus::CannotOpen;
+    // The buffer holds the file and a zero byte after it, so a file of 4 GB or more cannot be held.
+    if (high != 0 || size == 0xFFFFFFFF) return ReadStatus::TooLarge;
+    std::unique_ptr<char[]> bytes(new (std::nothrow) char[size_t(size) + 1]);
+    if (!bytes) return ReadStatus::TooLarge;
+    DWORD total = 0;
+    if (!ReadAllBytes(file.Get(), bytes.get(), size, total)) return ReadStatus::CannotOpen;
+    bytes[total] = 0;
+    return WidenText(bytes.get(), total, out) ? ReadStatus::Read : ReadStatus::TooLarge;
+}
+
+void ShowError(LPCWSTR text) { MessageBoxW(MainWindow, text, TEXT("Error"), MB_OK | MB_ICONERROR); }
+void ShowWarning(LPCWSTR text) { MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING); }
+
+// Why a file could not be written, in words for the user.
+LPCWSTR WriteFailureText(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+            return TEXT("The file could not be saved: the disk is full. The file may be incomplete; your text is ")
+                TEXT("still here.");
+        case ERROR_ACCESS_DENIED:
+            return TEXT("The file could not be saved: it is read-only or the folder cannot be written. Your text ")
+                TEXT("is still here.");
+        case ERROR_SHARING_VIOLATION:
+            return TEXT("The file could not be saved: it is in use. Your text is still here.");
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return TEXT("The file could not be saved: it no longer exists. Use Save As to save your text.");
+        default: return TEXT("The file could not be saved. Your text is still here.");
+    }
+}
+
+// The editor's text narrowed to one byte a character; empty when the editor is empty.
+std::unique_ptr<char[]> NarrowEditorText(int &length) {
+    length = GetWindowTextLengthW(EditorControl);
+    if (length <= 0) return nullptr;
+    WString text(size_t(length) + 1, 0);
+    length = GetWindowTextW(EditorControl, text.data(), length + 1);
+    std::unique_ptr<char[]> bytes(new char[size_t(length) + 1]);
+    sprintf(bytes.get(), "%S", text.c_str());
+    return bytes;
+}
+
+// Writes all the bytes and cuts the file there; a write that stops short is a failure, never success.
+bool WriteAll(HANDLE file, const char *bytes, DWORD length) {
+    DWORD total = 0;
+    while (total < length) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes + total, length - total, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        total += written;
+    }
+    return SetEndOfFile(file) != FALSE;
+}
+
+// Opens path as the creation mode says and writes the bytes; false, with the reason shown, on failure.
+bool WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int length) {
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool ok = file.Valid() && WriteAll(file.Get(), bytes, (DWORD)length);
+    DWORD error = GetLastError();
+    if (ok && !file.Close()) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) ShowError(WriteFailureText(error));
+    return ok;
+}
+
+// A failed save leaves the document as it was: modified, under its name, with Save available again.
+void KeepUnsaved() {
+    if (DocumentName[0]) EnableSaveItem(true);
+    EnableSaveAsItem(true);
+    SetDocumentTitle(nullptr, true);
+}
+
+}  // namespace
+
+void OpenDocument(LPCWSTR path) {
+    if (wcslen(path) >= MAX_PATH) {
+        ShowError(TEXT("The path of this file is too long to open. The document has not been changed."));
+        return;
+    }
+    ReadText read;
+    ReadStatus status;
+    {
+        WaitCursor wait;
+        status = ReadTextFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, read);
+        if (status != ReadStatus::TooLarge) {
+            CopyPath(DocumentPath, path);
+            if (status == ReadStatus::CannotOpen)
+                DocumentPath[0] = 0;
+            else
+                SetWindowTextW(EditorControl, read.text.c_str());
+            if (DocumentPath[0])
+                SetDocumentTitle(NameOfPath(path), false);
+            else
+                SetDocumentTitle(TEXT(""), false);
+        }
+    }
+    if (status == ReadStatus::TooLarge) {
+        ShowError(kTooLargeText);
+        return;
+    }
+    EnableSaveItem(false);
+    if (read.cutAtZero) ShowWarning(kCutAtZeroText);
+}
+
+void SaveDocument() {
+    int length = 0;
+    std::unique_ptr<char[]> bytes = NarrowEditorText(length);
+    if (!bytes) return;  // an empty document is never written
+    bool saved;
+    {
+        WaitCursor wait;
+        saved = WriteTextFile(DocumentPath, OPEN_EXISTING, bytes.get(), length);
+    }
+    if (!saved) {
+        KeepUnsaved();
+        return;
+    }
+    EnableSaveItem(false);
+    EnableSaveAsItem(false);
+    SetDocumentTitle(nullptr, false);
+}
+
+void SaveDocumentAs(LPCWSTR path) {
+    int length = 0;
+    std::unique_ptr<char[]> bytes = NarrowEditorText(length);
+    if (!bytes) return;
+    if (wcslen(path) >= MAX_PATH) {
+        ShowError(TEXT("The path is too long to save the file there. Your text is still here."));
+        KeepUnsaved();
+        return;
+    }
+    bool saved;
+    {
+        WaitCursor wait;
+        saved = WriteTextFile(path, CREATE_ALWAYS, bytes.get(), length);
+        if (saved) {
+            CopyPath(DocumentPath, path);
+            if (DocumentPath[0]) SetDocumentTitle(NameOfPath(path), false);
+            EnableSaveItem(false);
+            EnableSaveAsItem(false);
+            SetDocumentTitle(nullptr, false);
+        }
+    }
+    if (!saved) KeepUnsaved();
+}
+
+void ReadStartupFile(LPCWSTR commandLine) {
+    DocumentPath[0] = 0;
+    if (!commandLine || !commandLine[0] || wcslen(commandLine) >= MAX_PATH) return;
+    CopyPath(DocumentPath, commandLine);
+    ReadText read;
+    ReadStatus status = ReadTextFile(DocumentPath, 0, read);
+    if (status != ReadStatus::Read) {
+        DocumentPath[0] = 0;
+        if (status == ReadStatus::TooLarge) {
+            PendingStartupMessage = kTooLargeText;
+            PendingStartupCaption = TEXT("Error");
+        }
+        return;
+    }
+    SetWindowTextW(EditorControl, read.text.c_str());
+    if (read.cutAtZero) {
+        PendingStartupMessage = kCutAtZeroText;
+        PendingStartupCaption = TEXT("Warning");
+    }
+}
+
+void ReportStartupFileProblem() {
+    if (!PendingStartupMessage) return;
+    LPCWSTR text = PendingStartupMessage;
+    PendingStartupMessage = nullptr;
+    MessageBoxW(MainWindow, text, PendingStartupCaption, MB_OK | MB_ICONWARNING);
+}
+
+void ResetTextFileState() {
+    PendingStartupMessage = nullptr;
+    PendingStartupCaption = nullptr;
+}

@@ -1,0 +1,107 @@
+#include "editing/editor.h"
+
+#include "app/app.h"
+#include "resource.h"
+
+#include <algorithm>
+
+HWND EditorControl = nullptr;
+WNDPROC EditorBaseProc = nullptr;
+WString FontFaceName;
+LONG FontSize = 0;
+
+namespace {
+
+constexpr DWORD kNoWrapStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
+                               ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL;
+constexpr DWORD kWrapStyle = kNoWrapStyle & ~(WS_HSCROLL | ES_AUTOHSCROLL);
+static_assert(kNoWrapStyle == 0x50B101C4 && kWrapStyle == 0x50A10144, "editor styles");
+
+// The text of an editor that could not be rebuilt, kept until the next Word wrap makes one.
+WString KeptText;
+
+bool WordWrapChecked() {
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfoW(MainMenu, IDM_MISC_WORDWRAP, FALSE, &info);
+    return (info.fState & MFS_CHECKED) != 0;
+}
+
+WString EditorText() {
+    int length = GetWindowTextLengthW(EditorControl);
+    WString text(length + 1, 0);
+    int copied = GetWindowTextW(EditorControl, text.data(), length + 1);
+    text.resize(std::max(copied, 0));
+    return text;
+}
+
+// The rebuilt editor, with the word-wrap check mark matching its style. If it cannot be made, the
+// mark goes back and an editor of the old kind takes the text, so the text is never lost.
+bool RebuildEditor(HWND window, bool wrap) {
+    CheckMenuItem(MainMenu, IDM_MISC_WORDWRAP, MF_BYCOMMAND | (wrap ? MF_CHECKED : MF_UNCHECKED));
+    CreateEditorControl(window, wrap);
+    if (EditorControl) return true;
+    CheckMenuItem(MainMenu, IDM_MISC_WORDWRAP, MF_BYCOMMAND | (wrap ? MF_UNCHECKED : MF_CHECKED));
+    CreateEditorControl(window, !wrap);
+    return EditorControl != nullptr;
+}
+
+}  // namespace
+
+void CreateEditorControl(HWND parent, bool wrap) {
+    RECT client;
+    GetClientRect(parent, &client);
+    EditorControl = CreateWindowExW(0, TEXT("edit"), TEXT(""), wrap ? kWrapStyle : kNoWrapStyle, 0, 0, client.right,
+                                    client.bottom, parent, (HMENU)(UINT_PTR)IDC_EDITOR, InstanceHandle, nullptr);
+    if (!EditorControl) return;
+    // The edit control's default limit of 30,000 characters would silently stop typing in long files.
+    SendMessageW(EditorControl, EM_SETLIMITTEXT, 0, 0);
+    WNDPROC previous = (WNDPROC)SetWindowLongPtrW(EditorControl, GWLP_WNDPROC, (LONG_PTR)EditorKeyFilter);
+    if (!EditorBaseProc) EditorBaseProc = previous;
+}
+
+void ApplyEditorFont() {
+    LOGFONTW lf = {};
+    lf.lfHeight = FontSize;
+    size_t n = std::min<size_t>(FontFaceName.size(), LF_FACESIZE - 1);
+    std::copy_n(FontFaceName.begin(), n, lf.lfFaceName);
+    HFONT font = CreateFontIndirectW(&lf);
+    SendMessageW(EditorControl, WM_SETFONT, (WPARAM)font, 1);
+}
+
+LRESULT ToggleWordWrap(HWND window) {
+    bool wrapWasOn = WordWrapChecked();
+    WString text = EditorControl ? EditorText() : std::move(KeptText);
+    KeptText.clear();
+    // The packed form of the selection holds 16 bits a position; the out-values hold all of them.
+    DWORD start = 0, end = 0;
+    SendMessageW(EditorControl, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    DestroyWindow(EditorControl);
+    EditorControl = nullptr;
+    if (!RebuildEditor(window, !wrapWasOn)) {
+        KeptText = std::move(text);
+        MessageBoxW(window, TEXT("The editor could not be rebuilt. Your text is kept; try again."), TEXT("Error"),
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    if (FontSize > 0) ApplyEditorFont();
+    SetWindowTextW(EditorControl, text.c_str());
+    SendMessageW(EditorControl, EM_SETSEL, start, end);
+    SendMessageW(EditorControl, EM_SCROLLCARET, 0, 0);
+    SetFocus(EditorControl);
+    UpdateWindow(window);
+    return 1;
+}
+
+LRESULT CALLBACK EditorKeyFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(EditorBaseProc, window, message, wParam, lParam);
+}
+
+void ResetEditorState() {
+    EditorControl = nullptr;
+    EditorBaseProc = nullptr;
+    KeptText.clear();
+    FontFaceName.clear();
+    FontSize = 0;
+}

@@ -1,0 +1,283 @@
+// The 8-bit code page, UTF-8, and MultiByteToWideChar / WideCharToMultiByte over them.
+#include "platform/posix/system/codepage.h"
+
+#include <cstring>
+#include <string>
+
+namespace posix {
+
+// ---------------------------------------------------------------------------------------------------
+// The 8-bit code page
+// ---------------------------------------------------------------------------------------------------
+
+void WidenBytes(const char *src, size_t count, WCHAR *dst) {
+    const char16_t *widen = codepage_tables::kWiden.data();
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
+    for (size_t i = 0; i < count; ++i) dst[i] = widen[bytes[i]];
+}
+
+size_t WidenUntilNul(const char *src, size_t max, WCHAR *dst) {
+    const char16_t *widen = codepage_tables::kWiden.data();
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
+    size_t i = 0;
+    for (; i < max && bytes[i] != 0; ++i) dst[i] = widen[bytes[i]];
+    return i;
+}
+
+bool NarrowUnits(const WCHAR *src, size_t count, char *dst, char substitute) {
+    const unsigned char *narrow = codepage_tables::kNarrow.data();
+    bool substituted = false;
+    for (size_t i = 0; i < count; ++i) {
+        unsigned char b = narrow[src[i]];
+        // A zero from the table means "not in the code page", except for U+0000 itself.
+        if (b == 0 && src[i] != 0) {
+            b = (unsigned char)substitute;
+            substituted = true;
+        }
+        dst[i] = char(b);
+    }
+    return substituted;
+}
+
+size_t NarrowUntilNul(const WCHAR *src, size_t max, char *dst) {
+    const unsigned char *narrow = codepage_tables::kNarrow.data();
+    size_t i = 0;
+    for (; i < max && src[i] != 0; ++i) {
+        unsigned char b = narrow[src[i]];
+        dst[i] = b != 0 ? char(b) : kSubstituteByte;
+    }
+    return i;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// UTF-8
+// ---------------------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Decodes one sequence at s (n > 0 bytes left). Returns the bytes consumed; cp is the code point, or -1
+// for an invalid sequence, in which case the maximal invalid prefix is consumed (at least one byte).
+size_t DecodeOne(const unsigned char *s, size_t n, long &cp) {
+    unsigned char lead = s[0];
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no encoded surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        cp = -1;
+        return 1;
+    }
+    long value = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if (i >= n) {
+            cp = -1;
+            return i;
+        }
+        unsigned char b = s[i];
+        bool ok = i == 1 ? (b >= low && b <= high) : IsContinuation(b);
+        if (!ok) {
+            cp = -1;
+            return i;
+        }
+        value = (value << 6) | (b & 0x3F);
+    }
+    cp = value;
+    return length;
+}
+
+template <bool kWrite>
+size_t DecodeUtf8(const char *src, size_t count, WCHAR *dst, bool *invalid) {
+    const unsigned char *s = reinterpret_cast<const unsigned char *>(src);
+    size_t in = 0, out = 0;
+    bool bad = false;
+    while (in < count) {
+        if (s[in] < 0x80) {
+            if (kWrite) dst[out] = s[in];
+            ++out;
+            ++in;
+            continue;
+        }
+        long cp;
+        in += DecodeOne(s + in, count - in, cp);
+        if (cp < 0) {
+            bad = true;
+            if (kWrite) dst[out] = kReplacement;
+            ++out;
+        } else if (cp >= 0x10000) {
+            if (kWrite) {
+                dst[out] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+                dst[out + 1] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            }
+            out += 2;
+        } else {
+            if (kWrite) dst[out] = char16_t(cp);
+            ++out;
+        }
+    }
+    if (invalid) *invalid = bad;
+    return out;
+}
+
+bool IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+template <bool kWrite>
+size_t EncodeUtf8(const WCHAR *src, size_t count, char *dst, bool *invalid) {
+    size_t out = 0;
+    bool bad = false;
+    auto put = [&](unsigned b) {
+        if (kWrite) dst[out] = char(b);
+        ++out;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        unsigned long c = src[i];
+        if (c < 0x80) {
+            put(c);
+            continue;
+        }
+        if (IsHighSurrogate(src[i]) && i + 1 < count && IsLowSurrogate(src[i + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (src[i + 1] - 0xDC00);
+            ++i;
+            put(0xF0 | (c >> 18));
+            put(0x80 | ((c >> 12) & 0x3F));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+            continue;
+        }
+        if (IsHighSurrogate(src[i]) || IsLowSurrogate(src[i])) {
+            bad = true;
+            c = kReplacement;
+        }
+        if (c < 0x800) {
+            put(0xC0 | (c >> 6));
+        } else {
+            put(0xE0 | (c >> 12));
+            put(0x80 | ((c >> 6) & 0x3F));
+        }
+        put(0x80 | (c & 0x3F));
+    }
+    if (invalid) *invalid = bad;
+    return out;
+}
+
+}  // namespace
+
+size_t Utf8ToUtf16Length(const char *src, size_t count, bool *invalid) {
+    return DecodeUtf8<false>(src, count, nullptr, invalid);
+}
+size_t Utf8ToUtf16(const char *src, size_t count, WCHAR *dst) { return DecodeUtf8<true>(src, count, dst, nullptr); }
+size_t Utf16ToUtf8Length(const WCHAR *src, size_t count, bool *invalid) {
+    return EncodeUtf8<false>(src, count, nullptr, invalid);
+}
+size_t Utf16ToUtf8(const WCHAR *src, size_t count, char *dst) { return EncodeUtf8<true>(src, count, dst, nullptr); }
+
+std::u16string Utf8ToU16(const std::string &text) {
+    std::u16string out(Utf8ToUtf16Length(text.data(), text.size(), nullptr), u'\0');
+    Utf8ToUtf16(text.data(), text.size(), out.data());
+    return out;
+}
+
+std::string U16ToUtf8(const std::u16string &text) {
+    std::string out(Utf16ToUtf8Length(text.data(), text.size(), nullptr), '\0');
+    Utf16ToUtf8(text.data(), text.size(), out.data());
+    return out;
+}
+
+bool StrictUtf8ToU16(const std::string &text, std::u16string &out) {
+    bool invalid = false;
+    out.assign(Utf8ToUtf16Length(text.data(), text.size(), &invalid), u'\0');
+    if (invalid) return false;
+    Utf8ToUtf16(text.data(), text.size(), out.data());
+    return true;
+}
+
+}  // namespace posix
+
+// ---------------------------------------------------------------------------------------------------
+// The Win32 calls
+// ---------------------------------------------------------------------------------------------------
+
+using namespace posix;
+
+namespace {
+
+bool IsEightBitCodePage(UINT codePage) { return codePage == CP_ACP || codePage == 1252; }
+
+int Fail(DWORD error) {
+    SetLastError(error);
+    return 0;
+}
+
+}  // namespace
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLength, LPWSTR dst, int dstLength) {
+    if (!src || srcLength == 0 || srcLength < -1 || dstLength < 0 || (dstLength > 0 && !dst))
+        return Fail(ERROR_INVALID_PARAMETER);
+    size_t count = srcLength == -1 ? std::strlen(src) + 1 : size_t(srcLength);
+    size_t room = size_t(dstLength);
+    if (IsEightBitCodePage(codePage)) {
+        // Every byte has its character, so MB_ERR_INVALID_CHARS can never apply.
+        if (room == 0) return int(count);
+        if (room < count) {
+            WidenBytes(src, room, dst);
+            return Fail(ERROR_INSUFFICIENT_BUFFER);
+        }
+        WidenBytes(src, count, dst);
+        return int(count);
+    }
+    if (codePage != CP_UTF8) return Fail(ERROR_INVALID_PARAMETER);
+    bool invalid = false;
+    size_t needed = Utf8ToUtf16Length(src, count, &invalid);
+    if (invalid && (flags & MB_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    if (room == 0) return int(needed);
+    if (room < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    Utf8ToUtf16(src, count, dst);
+    return int(needed);
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, LPSTR dst, int dstLength,
+                        LPCSTR defaultChar, LPBOOL usedDefault) {
+    if (!src || srcLength == 0 || srcLength < -1 || dstLength < 0 || (dstLength > 0 && !dst))
+        return Fail(ERROR_INVALID_PARAMETER);
+    size_t count = srcLength == -1 ? std::char_traits<char16_t>::length(src) + 1 : size_t(srcLength);
+    size_t room = size_t(dstLength);
+    if (IsEightBitCodePage(codePage)) {
+        char substitute = defaultChar ? *defaultChar : kSubstituteByte;
+        if (room == 0) {
+            if (usedDefault) {
+                bool any = false;
+                for (size_t i = 0; i < count && !any; ++i) any = !CodePageHas(src[i]);
+                *usedDefault = any;
+            }
+            return int(count);
+        }
+        bool substituted = NarrowUnits(src, room < count ? room : count, dst, substitute);
+        if (room < count) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        if (usedDefault) *usedDefault = substituted;
+        return int(count);
+    }
+    if (codePage != CP_UTF8 || defaultChar || usedDefault) return Fail(ERROR_INVALID_PARAMETER);
+    bool invalid = false;
+    size_t needed = Utf16ToUtf8Length(src, count, &invalid);
+    if (invalid && (flags & WC_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    if (room == 0) return int(needed);
+    if (room < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    Utf16ToUtf8(src, count, dst);
+    return int(needed);
+}

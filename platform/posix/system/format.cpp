@@ -1,0 +1,498 @@
+// wsprintfW (user32's wide formatting) and Win32_sprintf (the C runtime's sprintf with Win32's %S).
+//
+// Both move strings in one pass: a whole document is widened with wsprintfW("%S") and narrowed with
+// sprintf("%S"), so the string conversions go straight into the output through the code-page tables.
+#include "platform/posix/win32_api.h"
+#include "platform/posix/system/codepage.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+using namespace posix;
+
+// ---------------------------------------------------------------------------------------------------
+// wsprintfW
+// ---------------------------------------------------------------------------------------------------
+
+namespace {
+
+// Win32's wsprintf writes at most 1024 WCHARs, the terminator included, and returns 1023 when it had to
+// cut the output short.
+constexpr size_t kWsprintfBufferSize = 1024;
+
+const char kNullText[] = "(null)";
+
+// Output bounded by the wsprintf limit; what does not fit is dropped.
+class WideOutput {
+public:
+    explicit WideOutput(WCHAR *buffer) : buffer_(buffer) {}
+    size_t Room() const { return kCapacity - used_; }
+    WCHAR *End() { return buffer_ + used_; }
+    void Advance(size_t n) { used_ += n; }
+    void Put(WCHAR c) {
+        if (used_ < kCapacity) buffer_[used_++] = c;
+    }
+    void Repeat(WCHAR c, size_t n) {
+        for (size_t i = 0; i < n && used_ < kCapacity; ++i) buffer_[used_++] = c;
+    }
+    void Append(const WCHAR *s, size_t n) {
+        for (size_t i = 0; i < n && used_ < kCapacity; ++i) buffer_[used_++] = s[i];
+    }
+    int Finish() {
+        buffer_[used_] = 0;
+        return int(used_);
+    }
+
+private:
+    static constexpr size_t kCapacity = kWsprintfBufferSize - 1;
+    WCHAR *buffer_;
+    size_t used_ = 0;
+};
+
+enum class ArgSize { kDefault, kShort, kLong, kWide64 };
+
+struct WideSpec {
+    bool left = false;   // '-': pad on the right
+    bool zero = false;   // '0': pad numbers with zeros
+    bool prefix = false; // '#': 0x before hexadecimal numbers
+    size_t width = 0;
+    long precision = -1;  // -1 when absent
+    ArgSize size = ArgSize::kDefault;
+    WCHAR type = 0;
+};
+
+size_t ReadNumber(const WCHAR *&f) {
+    size_t n = 0;
+    while (*f >= u'0' && *f <= u'9') n = n * 10 + size_t(*f++ - u'0');
+    return n;
+}
+
+// Reads what follows a '%'; f is left after the conversion character.
+WideSpec ParseWideSpec(const WCHAR *&f) {
+    WideSpec spec;
+    for (;; ++f) {
+        if (*f == u'-') spec.left = true;
+        else if (*f == u'0') spec.zero = true;
+        else if (*f == u'#') spec.prefix = true;
+        else break;
+    }
+    spec.width = ReadNumber(f);
+    if (*f == u'.') {
+        ++f;
+        spec.precision = long(ReadNumber(f));
+    }
+    if (*f == u'h') {
+        spec.size = ArgSize::kShort;
+        ++f;
+    } else if (*f == u'l' || *f == u'w') {
+        spec.size = ArgSize::kLong;
+        ++f;
+    } else if (f[0] == u'I' && f[1] == u'6' && f[2] == u'4') {
+        spec.size = ArgSize::kWide64;
+        f += 3;
+    }
+    spec.type = *f;
+    if (*f) ++f;
+    return spec;
+}
+
+void PadBefore(WideOutput &out, const WideSpec &spec, size_t length) {
+    if (!spec.left && spec.width > length) out.Repeat(u' ', spec.width - length);
+}
+void PadAfter(WideOutput &out, const WideSpec &spec, size_t length) {
+    if (spec.left && spec.width > length) out.Repeat(u' ', spec.width - length);
+}
+
+size_t BoundedLength(const char *s, long precision) {
+    if (precision < 0) return std::strlen(s);
+    const void *nul = std::memchr(s, 0, size_t(precision));
+    return nul ? size_t(static_cast<const char *>(nul) - s) : size_t(precision);
+}
+
+size_t BoundedLength(const WCHAR *s, long precision) {
+    size_t n = 0;
+    while ((precision < 0 || n < size_t(precision)) && s[n]) ++n;
+    return n;
+}
+
+void PutNarrowString(WideOutput &out, const WideSpec &spec, const char *s) {
+    if (!s) s = kNullText;
+    if (spec.width == 0) {
+        // The common case, a whole file's text: widen straight into the output up to its NUL.
+        size_t max = spec.precision < 0 ? out.Room() : std::min(out.Room(), size_t(spec.precision));
+        out.Advance(WidenUntilNul(s, max, out.End()));
+        return;
+    }
+    size_t length = BoundedLength(s, spec.precision);
+    PadBefore(out, spec, length);
+    size_t n = std::min(length, out.Room());
+    WidenBytes(s, n, out.End());
+    out.Advance(n);
+    PadAfter(out, spec, length);
+}
+
+void PutWideString(WideOutput &out, const WideSpec &spec, const WCHAR *s) {
+    static const WCHAR kNullWide[] = u"(null)";
+    if (!s) s = kNullWide;
+    size_t length = BoundedLength(s, spec.precision);
+    PadBefore(out, spec, length);
+    out.Append(s, length);
+    PadAfter(out, spec, length);
+}
+
+void PutChar(WideOutput &out, const WideSpec &spec, WCHAR c) {
+    PadBefore(out, spec, 1);
+    out.Put(c);
+    PadAfter(out, spec, 1);
+}
+
+// Digits of magnitude in the radix, most significant first; returns how many.
+size_t Digits(uint64_t magnitude, unsigned radix, bool upper, WCHAR *digits) {
+    WCHAR reversed[24];
+    size_t n = 0;
+    do {
+        unsigned d = unsigned(magnitude % radix);
+        reversed[n++] = WCHAR(d < 10 ? u'0' + d : (upper ? u'A' : u'a') + d - 10);
+        magnitude /= radix;
+    } while (magnitude);
+    for (size_t i = 0; i < n; ++i) digits[i] = reversed[n - 1 - i];
+    return n;
+}
+
+void PutNumber(WideOutput &out, const WideSpec &spec, uint64_t magnitude, bool negative) {
+    bool hex = spec.type == u'x' || spec.type == u'X';
+    WCHAR digits[24];
+    size_t count = Digits(magnitude, hex ? 16 : 10, spec.type == u'X', digits);
+    size_t zeros = spec.precision > long(count) ? size_t(spec.precision) - count : 0;
+    const WCHAR *lead = negative ? u"-" : (hex && spec.prefix && magnitude) ? (spec.type == u'X' ? u"0X" : u"0x") : u"";
+    size_t leadLength = wcslen(lead);
+    size_t length = leadLength + zeros + count;
+    if (spec.zero && !spec.left && spec.precision < 0 && spec.width > length) {
+        zeros += spec.width - length;
+        length = spec.width;
+    }
+    PadBefore(out, spec, length);
+    out.Append(lead, leadLength);
+    out.Repeat(u'0', zeros);
+    out.Append(digits, count);
+    PadAfter(out, spec, length);
+}
+
+void PutInteger(WideOutput &out, const WideSpec &spec, va_list &args) {
+    bool isSigned = spec.type == u'd' || spec.type == u'i';
+    if (spec.size == ArgSize::kWide64) {
+        uint64_t bits = va_arg(args, uint64_t);
+        bool negative = isSigned && int64_t(bits) < 0;
+        PutNumber(out, spec, negative ? 0 - bits : bits, negative);
+        return;
+    }
+    // int and LONG are both 32 bits here, as on the device.
+    uint32_t bits = va_arg(args, unsigned int);
+    if (spec.size == ArgSize::kShort) bits = isSigned ? uint32_t(int32_t(int16_t(bits))) : uint16_t(bits);
+    bool negative = isSigned && int32_t(bits) < 0;
+    PutNumber(out, spec, negative ? 0u - bits : bits, negative);
+}
+
+void FormatOne(WideOutput &out, const WideSpec &spec, va_list &args) {
+    bool narrowString = (spec.type == u's' && spec.size == ArgSize::kShort) ||
+                        (spec.type == u'S' && spec.size != ArgSize::kLong);
+    bool narrowChar = (spec.type == u'c' && spec.size == ArgSize::kShort) ||
+                      (spec.type == u'C' && spec.size != ArgSize::kLong);
+    switch (spec.type) {
+        case u's':
+        case u'S':
+            if (narrowString) PutNarrowString(out, spec, va_arg(args, const char *));
+            else PutWideString(out, spec, va_arg(args, const WCHAR *));
+            break;
+        case u'c':
+        case u'C': {
+            int value = va_arg(args, int);
+            PutChar(out, spec, narrowChar ? WidenByte(char(value)) : WCHAR(value));
+            break;
+        }
+        case u'd':
+        case u'i':
+        case u'u':
+        case u'x':
+        case u'X': PutInteger(out, spec, args); break;
+        case 0: break;
+        default: out.Put(spec.type); break;  // "%%" and unknown conversions show the character
+    }
+}
+
+}  // namespace
+
+int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args) {
+    if (!buffer || !format) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    WideOutput out(buffer);
+    va_list ap;
+    va_copy(ap, args);
+    for (const WCHAR *f = format; *f && out.Room();) {
+        if (*f != u'%') {
+            out.Put(*f++);
+            continue;
+        }
+        ++f;
+        WideSpec spec = ParseWideSpec(f);
+        FormatOne(out, spec, ap);
+    }
+    va_end(ap);
+    return out.Finish();
+}
+
+int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = wvsprintfW(buffer, format, args);
+    va_end(args);
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Win32_sprintf
+// ---------------------------------------------------------------------------------------------------
+
+namespace {
+
+enum class Length { kDefault, kChar, kShort, kLong, kLongLong, kSize, kLongDouble };
+
+struct NarrowSpec {
+    char flags[8] = {};  // as written, for the C library's own conversions
+    bool left = false;
+    size_t width = 0;
+    long precision = -1;  // -1 when absent
+    Length length = Length::kDefault;
+    bool wide = false;    // l or w on a string or character: a WCHAR one
+    bool narrow = false;  // h on %S or %C: an 8-bit one
+    char type = 0;
+};
+
+void ParseFlags(const char *&f, NarrowSpec &spec) {
+    size_t n = 0;
+    for (; *f && std::strchr("-+ #0", *f); ++f) {
+        if (*f == '-') spec.left = true;
+        if (n + 1 < sizeof spec.flags) spec.flags[n++] = *f;
+    }
+}
+
+void ParseWidthAndPrecision(const char *&f, NarrowSpec &spec, va_list &args) {
+    if (*f == '*') {
+        int w = va_arg(args, int);
+        ++f;
+        if (w < 0) {
+            spec.left = true;
+            std::strncat(spec.flags, "-", sizeof spec.flags - std::strlen(spec.flags) - 1);
+            w = -w;
+        }
+        spec.width = size_t(w);
+    } else {
+        while (*f >= '0' && *f <= '9') spec.width = spec.width * 10 + size_t(*f++ - '0');
+    }
+    if (*f != '.') return;
+    ++f;
+    if (*f == '*') {
+        int p = va_arg(args, int);
+        ++f;
+        spec.precision = p < 0 ? -1 : p;
+    } else {
+        spec.precision = 0;
+        while (*f >= '0' && *f <= '9') spec.precision = spec.precision * 10 + (*f++ - '0');
+    }
+}
+
+void ParseLength(const char *&f, NarrowSpec &spec) {
+    auto take = [&](const char *text, Length length) {
+        size_t n = std::strlen(text);
+        if (std::strncmp(f, text, n) != 0) return false;
+        f += n;
+        spec.length = length;
+        return true;
+    };
+    // On the device long is 32 bits, so l and I32 are plain int; ll, I64, q and j are 64 bits.
+    if (take("hh", Length::kChar) || take("ll", Length::kLongLong) || take("I64", Length::kLongLong) ||
+        take("I32", Length::kDefault) || take("q", Length::kLongLong) || take("j", Length::kLongLong) ||
+        take("z", Length::kSize) || take("t", Length::kSize) || take("I", Length::kSize) ||
+        take("L", Length::kLongDouble))
+        return;
+    if (*f == 'h') {
+        spec.narrow = true;
+        spec.length = Length::kShort;
+        ++f;
+    } else if (*f == 'l' || *f == 'w') {
+        spec.wide = true;
+        ++f;
+    }
+}
+
+NarrowSpec ParseNarrowSpec(const char *&f, va_list &args) {
+    NarrowSpec spec;
+    ParseFlags(f, spec);
+    ParseWidthAndPrecision(f, spec, args);
+    ParseLength(f, spec);
+    spec.type = *f;
+    if (*f) ++f;
+    return spec;
+}
+
+class NarrowOutput {
+public:
+    explicit NarrowOutput(char *buffer) : p_(buffer), start_(buffer) {}
+    char *End() { return p_; }
+    void Advance(size_t n) { p_ += n; }
+    void Put(char c) { *p_++ = c; }
+    void Repeat(char c, size_t n) {
+        std::memset(p_, c, n);
+        p_ += n;
+    }
+    void Append(const char *s, size_t n) {
+        std::memcpy(p_, s, n);
+        p_ += n;
+    }
+    int Finish() {
+        *p_ = 0;
+        return int(p_ - start_);
+    }
+
+private:
+    char *p_;
+    char *start_;
+};
+
+void PadBefore(NarrowOutput &out, const NarrowSpec &spec, size_t length) {
+    if (!spec.left && spec.width > length) out.Repeat(' ', spec.width - length);
+}
+void PadAfter(NarrowOutput &out, const NarrowSpec &spec, size_t length) {
+    if (spec.left && spec.width > length) out.Repeat(' ', spec.width - length);
+}
+
+void PutWideAsNarrow(NarrowOutput &out, const NarrowSpec &spec, const WCHAR *s) {
+    static const WCHAR kNullWide[] = u"(null)";
+    if (!s) s = kNullWide;
+    if (spec.width == 0) {
+        // The whole text of a document comes this way: narrow it straight into the output.
+        out.Advance(NarrowUntilNul(s, spec.precision < 0 ? SIZE_MAX : size_t(spec.precision), out.End()));
+        return;
+    }
+    size_t length = BoundedLength(s, spec.precision);
+    PadBefore(out, spec, length);
+    NarrowUnits(s, length, out.End());
+    out.Advance(length);
+    PadAfter(out, spec, length);
+}
+
+void PutNarrowString(NarrowOutput &out, const NarrowSpec &spec, const char *s) {
+    if (!s) s = kNullText;
+    size_t length = BoundedLength(s, spec.precision);
+    PadBefore(out, spec, length);
+    out.Append(s, length);
+    PadAfter(out, spec, length);
+}
+
+void PutChar(NarrowOutput &out, const NarrowSpec &spec, char c) {
+    PadBefore(out, spec, 1);
+    out.Put(c);
+    PadAfter(out, spec, 1);
+}
+
+// Hands one numeric conversion to the C library, rebuilt with the width and precision resolved.
+template <class T>
+void PutWithCLibrary(NarrowOutput &out, const NarrowSpec &spec, const char *lengthText, T value) {
+    char format[64];
+    if (spec.precision >= 0)
+        std::snprintf(format, sizeof format, "%%%s%zu.%ld%s%c", spec.flags, spec.width, spec.precision, lengthText,
+                      spec.type);
+    else
+        std::snprintf(format, sizeof format, "%%%s%zu%s%c", spec.flags, spec.width, lengthText, spec.type);
+    int n = std::snprintf(nullptr, 0, format, value);
+    if (n <= 0) return;
+    std::snprintf(out.End(), size_t(n) + 1, format, value);
+    out.Advance(size_t(n));
+}
+
+void PutInteger(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
+    switch (spec.length) {
+        case Length::kLongLong: PutWithCLibrary(out, spec, "ll", va_arg(args, long long)); break;
+        case Length::kSize: PutWithCLibrary(out, spec, "z", va_arg(args, size_t)); break;
+        case Length::kChar: PutWithCLibrary(out, spec, "hh", va_arg(args, int)); break;
+        case Length::kShort: PutWithCLibrary(out, spec, "h", va_arg(args, int)); break;
+        default: PutWithCLibrary(out, spec, "", va_arg(args, int)); break;
+    }
+}
+
+void PutFloat(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
+    if (spec.length == Length::kLongDouble) PutWithCLibrary(out, spec, "L", va_arg(args, long double));
+    else PutWithCLibrary(out, spec, "", va_arg(args, double));
+}
+
+void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
+    switch (spec.type) {
+        case 'S':
+            if (spec.narrow) PutNarrowString(out, spec, va_arg(args, const char *));
+            else PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+            break;
+        case 's':
+            if (spec.wide) PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+            else PutNarrowString(out, spec, va_arg(args, const char *));
+            break;
+        case 'C':
+        case 'c': {
+            int value = va_arg(args, int);
+            bool wideChar = spec.type == 'C' ? !spec.narrow : spec.wide;
+            PutChar(out, spec, wideChar ? NarrowUnit(WCHAR(value)) : char(value));
+            break;
+        }
+        case 'd':
+        case 'i':
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X': PutInteger(out, spec, args); break;
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A': PutFloat(out, spec, args); break;
+        case 'p': PutWithCLibrary(out, spec, "", va_arg(args, void *)); break;
+        case 'n': (void)va_arg(args, void *); break;  // refused, as by the C runtime of the device
+        case '%': out.Put('%'); break;
+        case 0: break;
+        default: out.Put(spec.type); break;
+    }
+}
+
+int FormatNarrow(char *buffer, const char *format, va_list args) {
+    NarrowOutput out(buffer);
+    va_list ap;
+    va_copy(ap, args);
+    for (const char *f = format; *f;) {
+        if (*f != '%') {
+            const char *next = std::strchr(f, '%');
+            size_t n = next ? size_t(next - f) : std::strlen(f);
+            out.Append(f, n);
+            f += n;
+            continue;
+        }
+        ++f;
+        NarrowSpec spec = ParseNarrowSpec(f, ap);
+        FormatOne(out, spec, ap);
+    }
+    va_end(ap);
+    return out.Finish();
+}
+
+}  // namespace
+
+int Win32_sprintf(char *buffer, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = FormatNarrow(buffer, format, args);
+    va_end(args);
+    return n;
+}

@@ -1,0 +1,153 @@
+// The launcher: reads the command line, sets up the device root and the registry file, and starts the
+// program through its Win32 entry with the terminal as its screen.
+#include "platform/posix/terminal/terminal.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#undef sprintf
+
+extern const unsigned char kScrivelResources[];
+extern const size_t kScrivelResourcesSize;
+
+namespace {
+
+constexpr const char *kUsage =
+    "Usage: scrivel [--root DIR] [--registry FILE] [FILE]\n"
+    "A plain-text editor for the phone, shown in this terminal.\n"
+    "\n"
+    "  --root DIR       the folder that stands for the device root (default /, or $SCRIVEL_ROOT)\n"
+    "  --registry FILE  the settings file (default $XDG_CONFIG_HOME/scrivel/registry.reg)\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n"
+    "\n"
+    "Keys: F1 left soft key (held until the next key that is not an arrow), F2 right soft key (Menu),\n"
+    "Esc or Backspace the Back key, Enter the action key, Shift+arrows select.\n";
+
+int Fail(const std::string &message) {
+    std::fprintf(stderr, "scrivel: %s\n", message.c_str());
+    return 2;
+}
+
+// The absolute form of a path, with "." and ".." worked out, whether or not it exists.
+std::string Absolute(const std::string &path) {
+    std::string full = path;
+    if (full.empty() || full[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!getcwd(cwd, sizeof cwd)) return std::string();
+        full = std::string(cwd) + "/" + path;
+    }
+    std::string out;
+    size_t i = 0;
+    while (i < full.size()) {
+        size_t j = full.find('/', i);
+        if (j == std::string::npos) j = full.size();
+        std::string part = full.substr(i, j - i);
+        if (part == "..") {
+            size_t cut = out.rfind('/');
+            out.erase(cut == std::string::npos ? 0 : cut);
+        } else if (!part.empty() && part != ".") {
+            out += "/" + part;
+        }
+        i = j + 1;
+    }
+    return out.empty() ? "/" : out;
+}
+
+// Follows links in the folders of a path, so that a file named through a link is found under the root.
+std::string Resolved(const std::string &absolute) {
+    char buffer[PATH_MAX];
+    if (realpath(absolute.c_str(), buffer)) return buffer;
+    size_t slash = absolute.rfind('/');
+    std::string folder = slash == 0 ? "/" : absolute.substr(0, slash);
+    if (slash != std::string::npos && realpath(folder.c_str(), buffer))
+        return (std::string(buffer) == "/" ? "" : std::string(buffer)) + absolute.substr(slash);
+    return absolute;
+}
+
+// "/root/a/b.txt" under root "/root" is the device path "\a\b.txt"; false when it lies outside.
+bool ToDevicePath(const std::string &linuxPath, const std::string &root, std::u16string &device) {
+    std::string r = Resolved(Absolute(root));
+    std::string p = Resolved(Absolute(linuxPath));
+    std::string rest;
+    if (r == "/") {
+        rest = p;
+    } else if (p.compare(0, r.size(), r) == 0 && (p.size() == r.size() || p[r.size()] == '/')) {
+        rest = p.substr(r.size());
+    } else {
+        return false;
+    }
+    if (rest.empty()) rest = "/";
+    std::u16string wide(rest.size() + 1, u'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, rest.c_str(), (int)rest.size(), (LPWSTR)wide.data(), (int)wide.size());
+    wide.resize(n > 0 ? n : 0);
+    for (char16_t &ch : wide)
+        if (ch == u'/') ch = u'\\';
+    device = wide;
+    return true;
+}
+
+struct Arguments {
+    std::string root;
+    std::string registry;
+    std::string file;
+    bool haveFile = false;
+};
+
+// Returns -1 to go on, or the exit code.
+int ParseArguments(int argc, char **argv, Arguments &args) {
+    const char *envRoot = std::getenv("SCRIVEL_ROOT");
+    args.root = envRoot && *envRoot ? envRoot : "/";
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (!optionsEnded && a == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (a == "--help" || a == "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (!optionsEnded && a == "--version") {
+            std::puts("Scrivel 1.0.0.2");
+            return 0;
+        } else if (!optionsEnded && (a == "--root" || a == "--registry")) {
+            if (i + 1 >= argc) return Fail(a + " needs a value (see --help)");
+            (a == "--root" ? args.root : args.registry) = argv[++i];
+        } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
+            return Fail("unknown option " + a + " (see --help)");
+        } else if (args.haveFile) {
+            return Fail("only one file can be opened at a time");
+        } else {
+            args.file = a;
+            args.haveFile = true;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    Arguments args;
+    int code = ParseArguments(argc, argv, args);
+    if (code >= 0) return code;
+
+    std::u16string commandLine;
+    if (args.haveFile && !ToDevicePath(args.file, args.root, commandLine))
+        return Fail(args.file + " is outside the device root " + args.root);
+    if (commandLine.size() >= MAX_PATH) return Fail(args.file + ": the path is too long for the device");
+
+    posix::GetOptions().root = Resolved(Absolute(args.root));
+    posix::GetOptions().registryFile = args.registry.empty() ? std::string() : Absolute(args.registry);
+    posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});
+
+    posix::TerminalScreen screen;
+    posix::SetFrontEnd(&screen);
+    int result = wWinMain(GetModuleHandleW(nullptr), nullptr, commandLine.data(), SW_SHOW);
+    posix::SetFrontEnd(nullptr);
+    posix::TerminalScreen::Restore();
+    return result;
+}

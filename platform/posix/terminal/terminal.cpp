@@ -1,0 +1,263 @@
+#include "platform/posix/terminal/terminal.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#ifndef _XOPEN_SOURCE_EXTENDED
+#define _XOPEN_SOURCE_EXTENDED 1
+#endif
+#include <ncursesw/curses.h>
+
+#undef sprintf
+
+namespace posix {
+
+// ---------------------------------------------------------------------------------------------------
+// Key map
+// ---------------------------------------------------------------------------------------------------
+
+namespace {
+
+InputEvent KeyEvent(int vk, bool down, char16_t ch = 0) {
+    InputEvent e;
+    e.kind = InputEvent::Key;
+    e.vk = vk;
+    e.down = down;
+    e.ch = ch;
+    return e;
+}
+
+int VirtualKeyForChar(char32_t ch) {
+    if (ch >= U'a' && ch <= U'z') return int(ch - U'a' + 'A');
+    if ((ch >= U'A' && ch <= U'Z') || (ch >= U'0' && ch <= U'9')) return int(ch);
+    if (ch == U' ') return VK_SPACE;
+    return VK_PACKET;
+}
+
+}  // namespace
+
+void KeyMap::PressAndRelease(int vk, char16_t ch, std::deque<InputEvent> &out) {
+    out.push_back(KeyEvent(vk, true, ch));
+    out.push_back(KeyEvent(vk, false));
+}
+
+void KeyMap::ReleaseHold(std::deque<InputEvent> &out) {
+    if (!held_) return;
+    held_ = false;
+    out.push_back(KeyEvent(VK_TSOFT1, false));
+}
+
+void KeyMap::Arrow(int vk, bool shifted, std::deque<InputEvent> &out) {
+    if (shifted && !held_) {
+        held_ = true;
+        out.push_back(KeyEvent(VK_TSOFT1, true));
+    }
+    PressAndRelease(vk, 0, out);
+}
+
+void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
+    if (isKeyCode) {
+        switch (key) {
+            case KEY_UP: Arrow(VK_UP, false, out); return;
+            case KEY_DOWN: Arrow(VK_DOWN, false, out); return;
+            case KEY_LEFT: Arrow(VK_LEFT, false, out); return;
+            case KEY_RIGHT: Arrow(VK_RIGHT, false, out); return;
+            case KEY_SR: Arrow(VK_UP, true, out); return;
+            case KEY_SF: Arrow(VK_DOWN, true, out); return;
+            case KEY_SLEFT: Arrow(VK_LEFT, true, out); return;
+            case KEY_SRIGHT: Arrow(VK_RIGHT, true, out); return;
+            case KEY_RESIZE: out.push_back(InputEvent{InputEvent::Resize}); return;
+        }
+        if (key == KEY_F(1)) {
+            // F1 again ends the hold it started.
+            if (held_) {
+                ReleaseHold(out);
+            } else {
+                held_ = true;
+                out.push_back(KeyEvent(VK_TSOFT1, true));
+            }
+            return;
+        }
+        ReleaseHold(out);
+        switch (key) {
+            case KEY_F(2): PressAndRelease(VK_TSOFT2, 0, out); return;
+            case KEY_BACKSPACE: PressAndRelease(VK_TBACK, 0, out); return;
+            case KEY_ENTER: PressAndRelease(VK_RETURN, u'\r', out); return;
+            case KEY_HOME: PressAndRelease(VK_HOME, 0, out); return;
+            case KEY_END: PressAndRelease(VK_END, 0, out); return;
+            case KEY_PPAGE: PressAndRelease(VK_PRIOR, 0, out); return;
+            case KEY_NPAGE: PressAndRelease(VK_NEXT, 0, out); return;
+            case KEY_DC: PressAndRelease(VK_DELETE, 0, out); return;
+        }
+        return;  // other function keys do nothing on the phone
+    }
+    ReleaseHold(out);
+    char32_t ch = char32_t(key);
+    switch (ch) {
+        case 27:
+        case 127:
+        case 8: PressAndRelease(VK_TBACK, 0, out); return;
+        case U'\r':
+        case U'\n': PressAndRelease(VK_RETURN, u'\r', out); return;
+        case U'\t': PressAndRelease(VK_TAB, u'\t', out); return;
+    }
+    if (ch < 0x20) return;  // other control keys type nothing
+    if (ch >= 0x10000) {
+        char32_t v = ch - 0x10000;
+        PressAndRelease(VK_PACKET, char16_t(0xD800 + (v >> 10)), out);
+        PressAndRelease(VK_PACKET, char16_t(0xDC00 + (v & 0x3FF)), out);
+        return;
+    }
+    PressAndRelease(VirtualKeyForChar(ch), char16_t(ch), out);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The screen
+// ---------------------------------------------------------------------------------------------------
+
+namespace {
+
+bool g_taken = false;
+
+void RestoreAndReraise(int sig) {
+    TerminalScreen::Restore();
+    if (sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL || sig == SIGABRT) {
+        static const char message[] = "scrivel: stopped by a fault; the terminal has been restored\n";
+        ssize_t ignored = write(2, message, sizeof message - 1);
+        (void)ignored;
+    }
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+void InstallRestoreHandlers() {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(sig, RestoreAndReraise);
+    std::atexit(TerminalScreen::Restore);
+}
+
+attr_t CursesAttr(unsigned char attr) {
+    attr_t a = A_NORMAL;
+    if (attr & kAttrReverse) a |= A_REVERSE;
+    if (attr & kAttrBold) a |= A_BOLD;
+    if (attr & kAttrDim) a |= A_DIM;
+    if (attr & kAttrUnderline) a |= A_UNDERLINE;
+    return a;
+}
+
+}  // namespace
+
+TerminalScreen::TerminalScreen() {
+    winsize ws{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+        cols_ = ws.ws_col;
+        rows_ = ws.ws_row;
+    }
+}
+
+TerminalScreen::~TerminalScreen() { Restore(); }
+
+int TerminalScreen::Cols() const { return cols_; }
+int TerminalScreen::Rows() const { return rows_; }
+
+void TerminalScreen::Restore() {
+    if (!g_taken) return;
+    g_taken = false;
+    endwin();
+}
+
+void TerminalScreen::Start() {
+    if (started_) return;
+    started_ = true;
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::fputs("scrivel: standard input and output must be a terminal to show the editor\n", stderr);
+        std::_Exit(2);
+    }
+    // A short escape delay: Esc is the Back key and must act at once.
+    set_escdelay(25);
+    initscr();
+    g_taken = true;
+    InstallRestoreHandlers();
+    raw();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    meta(stdscr, TRUE);
+    nodelay(stdscr, TRUE);
+    getmaxyx(stdscr, rows_, cols_);
+}
+
+void TerminalScreen::Present(const CellGrid &grid) {
+    Start();
+    int rows = std::min(grid.Rows(), rows_), cols = std::min(grid.Cols(), cols_);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const Cell &cell = grid.At(c, r);
+            if (cell.wideTail) continue;
+            wchar_t text[2] = {wchar_t(cell.ch), 0};
+            cchar_t cc;
+            setcchar(&cc, text, CursesAttr(cell.attr), 0, nullptr);
+            // The bottom-right cell cannot be written with a move that scrolls; ncurses handles it here.
+            mvadd_wch(r, c, &cc);
+        }
+    }
+    if (grid.cursorVisible) {
+        curs_set(1);
+        move(grid.cursorRow, grid.cursorCol);
+    } else {
+        curs_set(0);
+    }
+    refresh();
+}
+
+void TerminalScreen::BringToFront() {
+    if (started_) {
+        clearok(curscr, TRUE);
+        InvalidateScreen();
+    }
+}
+
+bool TerminalScreen::ReadKeys() {
+    wint_t key;
+    int kind;
+    bool any = false;
+    while ((kind = get_wch(&key)) != ERR) {
+        keys_.Translate(int(key), kind == KEY_CODE_YES, pending_);
+        any = true;
+    }
+    if (!pending_.empty()) {
+        for (const InputEvent &e : pending_)
+            if (e.kind == InputEvent::Resize) getmaxyx(stdscr, rows_, cols_);
+    }
+    return any;
+}
+
+bool TerminalScreen::NextInput(InputEvent &event) {
+    Start();
+    for (;;) {
+        if (!pending_.empty()) {
+            event = pending_.front();
+            pending_.pop_front();
+            return true;
+        }
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ForegroundRequestFd(), POLLIN, 0}};
+        int n = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
+        if (n < 0) {
+            // A resize interrupts the wait; ncurses reports it as a key.
+            if (ReadKeys()) continue;
+            continue;
+        }
+        if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
+            event = InputEvent{InputEvent::Wake};
+            return true;
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return false;
+        ReadKeys();
+    }
+}
+
+}  // namespace posix

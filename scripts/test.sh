@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the check that the program compiles against the real Windows headers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+echo "== Build and test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCRIVEL_SANITIZE=ON -DSCRIVEL_BENCH=OFF >/dev/null
+cmake --build build-sanitize -j "$jobs"
+(cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs" -E '^terminal\.')
+
+echo "== The program against the Windows headers"
+scripts/windows-check.sh
