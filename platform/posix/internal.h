@@ -115,8 +115,6 @@ std::vector<Overlay *> Overlays();  // bottom first
 
 // Queues a key message; ch is the character TranslateMessage makes of it (0 for none).
 void PostKeyMessage(HWND target, UINT message, int vk, LPARAM lParam, WCHAR ch);
-// True once the front end has said that no more input will come.
-bool InputClosed();
 
 // Turns a key event into the key state and the messages it causes (keyboard.cpp).
 void DeliverKey(const InputEvent &event);
@@ -158,6 +156,22 @@ struct ResourceImage {
     size_t size = 0;
 };
 void SetResourceImage(ResourceImage image);
+
+// The instance handle of the process: what GetModuleHandleW(nullptr) returns and what the program's entry
+// receives. It names the module whose resources are the image above.
+HINSTANCE ProcessInstance();
+
+// One resource of the image, for tests that look at a whole resource file. A type or name is either an
+// ordinal, or (when its ordinal is 0) a string, kept in upper case as Win32 compares names.
+struct ResourceListing {
+    WORD typeOrdinal = 0;
+    U16String typeName;
+    WORD nameOrdinal = 0;
+    U16String name;
+    WORD language = 0;
+    DWORD size = 0;  // bytes of data
+};
+std::vector<ResourceListing> ListResources();  // in file order, without the file's empty first entry
 
 // ---------------------------------------------------------------------------------------------------
 // Drawing

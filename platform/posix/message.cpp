@@ -14,7 +14,7 @@ struct MessageState {
     std::deque<MSG> queue;
     bool quitPosted = false;
     int quitCode = 0;
-    bool inputClosed = false;  // the front end said no more input will come
+    bool inputClosed = false;  // the front end had no more input; the next GetMessageW ends its loop
     bool screenDirty = true;
     int modalDepth = 0;
     FrontEnd *frontEnd = nullptr;
@@ -149,8 +149,6 @@ void ResetMessages() {
     s.pendingChars.clear();
 }
 
-bool InputClosed() { return State().inputClosed; }
-
 void ResetPlatform() {
     ResetMessages();
     ResetWindows();
@@ -206,7 +204,9 @@ BOOL GetMessageW(LPMSG msg, HWND, UINT, UINT) {
             MakeQuit(msg);
             return FALSE;
         }
+        // No more input: the loop ends as if told to quit. A test may add keys and loop again.
         if (s.inputClosed) {
+            s.inputClosed = false;
             MakeQuit(msg);
             return FALSE;
         }

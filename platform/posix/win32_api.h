@@ -106,6 +106,7 @@ typedef HKEY *PHKEY;
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
 #define ERROR_OUTOFMEMORY 14L
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_WRITE_FAULT 29L
@@ -117,6 +118,7 @@ typedef HKEY *PHKEY;
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_ALREADY_EXISTS 183L
@@ -379,6 +381,19 @@ BOOL IsChild(HWND parent, HWND hwnd);
 #define GW_OWNER 4
 #define GW_CHILD 5
 HWND GetWindow(HWND hwnd, UINT cmd);
+// Hooks: only the computer-based-training hook's window-creation call is implemented.
+DECLARE_HANDLE(HHOOK);
+typedef LRESULT(CALLBACK *HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
+#define WH_CBT 5
+#define HCBT_CREATEWND 3
+typedef struct tagCBT_CREATEWNDW {
+    CREATESTRUCTW *lpcs;
+    HWND hwndInsertAfter;
+} CBT_CREATEWNDW, *LPCBT_CREATEWNDW;
+HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+BOOL UnhookWindowsHookEx(HHOOK hook);
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 int GetSystemMetrics(int index);

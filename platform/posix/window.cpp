@@ -20,7 +20,8 @@ struct WindowState {
     uintptr_t nextHandle = 0x10010;                         // even, so that handle | 1 still names it
     HWND focus = nullptr;
     HWND active = nullptr;
-    bool systemClassesRegistered = false;
+    std::vector<std::pair<HHOOK, HOOKPROC>> cbtHooks;  // newest first, as hook chains run
+    uintptr_t nextHook = 0x6000010;
 };
 
 WindowState &State() {
@@ -193,6 +194,7 @@ void ResizeTopLevelWindows() {
 
 void ResetWindows() {
     WindowState &s = State();
+    s.cbtHooks.clear();
     // Free without sending messages: the procedures may belong to a program whose state is gone.
     s.windows.clear();
     s.topLevel.clear();
@@ -277,6 +279,14 @@ RECT CreationRect(DWORD style, Window *parent, int x, int y, int width, int heig
     return RECT{x, y, x + width, y + height};
 }
 
+// A computer-based-training hook may refuse a window before it sees any message.
+bool CreationRefusedByHook(HWND handle, CREATESTRUCTW *cs) {
+    auto hooks = State().cbtHooks;
+    if (hooks.empty()) return false;
+    CBT_CREATEWNDW create{cs, nullptr};
+    return hooks.front().second(HCBT_CREATEWND, (WPARAM)handle, (LPARAM)&create) != 0;
+}
+
 }  // namespace
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -338,6 +348,10 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     cs.lpszClass = className;
     cs.dwExStyle = exStyle;
     HWND handle = raw->handle;
+    if (CreationRefusedByHook(handle, &cs)) {
+        UnlinkAndFree(raw);
+        return nullptr;
+    }
     if (!SendMessageW(handle, WM_NCCREATE, 0, (LPARAM)&cs) ||
         (FromHandle(handle) && SendMessageW(handle, WM_CREATE, 0, (LPARAM)&cs) == -1)) {
         if (Window *failed = FromHandle(handle)) DestroyTree(failed);
@@ -759,4 +773,38 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: return 1;
         default: return 0;
     }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Hooks
+// ---------------------------------------------------------------------------------------------------
+
+HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE, DWORD) {
+    if (idHook != WH_CBT || !proc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    WindowState &s = State();
+    HHOOK hook = (HHOOK)s.nextHook;
+    s.nextHook += 16;
+    s.cbtHooks.insert(s.cbtHooks.begin(), {hook, proc});
+    return hook;
+}
+
+BOOL UnhookWindowsHookEx(HHOOK hook) {
+    auto &hooks = State().cbtHooks;
+    for (auto it = hooks.begin(); it != hooks.end(); ++it) {
+        if (it->first == hook) {
+            hooks.erase(it);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+    auto hooks = State().cbtHooks;
+    for (size_t i = 0; i + 1 < hooks.size(); ++i)
+        if (hooks[i].first == hook) return hooks[i + 1].second(code, wParam, lParam);
+    return 0;
 }

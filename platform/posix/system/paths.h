@@ -1,0 +1,42 @@
+// Device paths for the file calls: checking them, finding them under the root, and Win32 errors for the
+// failures of the Linux calls made on them.
+#pragma once
+
+#include "platform/posix/internal.h"
+
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace posix {
+
+// The names of a device path, with "." and ".." resolved as Win32 does, by the text alone; ".." never
+// climbs above the root. Both "\" and "/" separate names.
+std::vector<U16String> DevicePathComponents(const U16String &devicePath);
+
+enum class Wildcards { kRefused, kAllowedInLastName };
+
+// False, with the last error set, for a path no file call accepts: null, empty, longer than MAX_PATH - 1
+// characters, or holding a character that no file name may hold.
+bool CheckDevicePath(LPCWSTR path, Wildcards wildcards);
+
+// The last error for a Linux call on linuxPath that failed with errno error. A missing name is
+// ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND when it does not.
+DWORD ErrorFromErrno(int error, const std::string &linuxPath);
+
+// The Linux folder holding linuxPath ("/" for a name at the top).
+std::string ParentOf(const std::string &linuxPath);
+
+// Win32 file-name matching, ignoring case: '*' any run, '?' one character, and "*.*" or a pattern ending
+// in ".*" also matching names without a dot.
+bool MatchesPattern(const U16String &name, const U16String &pattern);
+
+// The Win32 attributes of the entry name in the folder dirFd (or AT_FDCWD for a whole path), whose stat
+// is st: folder; read-only when this user may not write it; system for anything neither a regular file
+// nor a folder; in ROM for a file on a read-only mount; normal when nothing else applies.
+DWORD FileAttributesAt(int dirFd, const char *name, const struct stat &st);
+
+// Closes every directory search (find.cpp), for ResetFiles.
+void ResetFinds();
+
+}  // namespace posix

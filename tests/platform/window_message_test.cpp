@@ -1,0 +1,476 @@
+// Windows, messages, modal loops, the soft-key bar, popup menus and message boxes, driven through the
+// headless screen as a person's keys would drive them.
+#include "platform/posix/headless/headless.h"
+#include "tests/platform/res_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorded {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Recorded> g_log;
+LRESULT g_createResult = 0;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT && message != WM_GETTEXT && message != WM_GETTEXTLENGTH)
+        g_log.push_back({hwnd, message, wParam, lParam});
+    if (message == WM_CREATE) return g_createResult;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+std::vector<UINT> Messages(HWND hwnd) {
+    std::vector<UINT> out;
+    for (const Recorded &r : g_log)
+        if (!hwnd || r.hwnd == hwnd) out.push_back(r.message);
+    return out;
+}
+
+std::vector<Recorded> Of(UINT message) {
+    std::vector<Recorded> out;
+    for (const Recorded &r : g_log)
+        if (r.message == message) out.push_back(r);
+    return out;
+}
+
+const HINSTANCE kInstance = (HINSTANCE)0x400000;
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        posix::ResetPlatform();
+        g_log.clear();
+        g_createResult = 0;
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = RecordingProc;
+        wc.lpszClassName = u"Recorder";
+        wc.hInstance = kInstance;
+        ASSERT_NE(RegisterClassW(&wc), 0);
+    }
+    void TearDown() override {
+        EXPECT_EQ(screen.Failure(), "");
+        posix::ResetPlatform();
+    }
+    HWND TopLevel(DWORD style = WS_VISIBLE) {
+        return CreateWindowExW(0, u"Recorder", u"Top", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+    }
+    HWND Child(HWND parent, int id) {
+        return CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 80, 32, parent,
+                               (HMENU)(UINT_PTR)id, kInstance, nullptr);
+    }
+    // Runs a message loop until the script is used up.
+    void Loop() {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    posix::HeadlessScreen screen{40, 12};
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Windows
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(WindowTest, CreationAndDestructionSendTheirMessagesInWin32Order) {
+    HWND top = TopLevel(0);
+    HWND child = Child(top, 7);
+    ASSERT_TRUE(top && child);
+    EXPECT_EQ(Messages(top), (std::vector<UINT>{WM_NCCREATE, WM_CREATE}));
+    EXPECT_EQ(Messages(child), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE}));
+    g_log.clear();
+    ASSERT_TRUE(DestroyWindow(top));
+    std::vector<std::pair<HWND, UINT>> order;
+    for (const Recorded &r : g_log)
+        if (r.message == WM_DESTROY || r.message == WM_NCDESTROY) order.push_back({r.hwnd, r.message});
+    EXPECT_EQ(order, (std::vector<std::pair<HWND, UINT>>{
+                         {top, WM_DESTROY}, {child, WM_DESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}}));
+    EXPECT_FALSE(IsWindow(top));
+    EXPECT_FALSE(IsWindow(child));
+}
+
+TEST_F(WindowTest, CreateReturningMinusOneFailsTheCreation) {
+    g_createResult = -1;
+    EXPECT_EQ(TopLevel(), nullptr);
+    EXPECT_TRUE(posix::TopLevelWindows().empty());
+    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 0, 0, nullptr, nullptr, kInstance, nullptr),
+              nullptr);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_CANNOT_FIND_WND_CLASS);
+}
+
+TEST_F(WindowTest, ClassNamesIgnoreCaseAndRegisterOnce) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecordingProc;
+    wc.lpszClassName = u"RECORDER";
+    EXPECT_EQ(RegisterClassW(&wc), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_CLASS_ALREADY_EXISTS);
+    HWND w = CreateWindowExW(0, u"recorder", u"x", 0, 0, 0, 10, 10, nullptr, nullptr, kInstance, nullptr);
+    EXPECT_NE(w, nullptr);
+    EXPECT_EQ(FindWindowW(u"RECORDER", nullptr), w);
+}
+
+TEST_F(WindowTest, DefaultTopLevelFillsTheScreenBetweenTitleAndSoftKeys) {
+    HWND top = TopLevel();
+    RECT r;
+    ASSERT_TRUE(GetClientRect(top, &r));
+    EXPECT_EQ(r.right, 40 * 8);
+    EXPECT_EQ(r.bottom, 10 * 16);
+}
+
+TEST_F(WindowTest, SubclassingReturnsTheOldProcedureAndCallWindowProcPassesOn) {
+    HWND top = TopLevel(0);
+    static WNDPROC base;
+    static int seen;
+    seen = 0;
+    base = (WNDPROC)SetWindowLongPtrW(top, GWLP_WNDPROC, (LONG_PTR)(WNDPROC)[](HWND h, UINT m, WPARAM w, LPARAM l) {
+        ++seen;
+        return CallWindowProcW(base, h, m, w, l);
+    });
+    EXPECT_EQ(base, RecordingProc);
+    g_log.clear();
+    SendMessageW(top, WM_USER + 5, 1, 2);
+    EXPECT_EQ(seen, 1);
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].message, (UINT)WM_USER + 5);
+}
+
+TEST_F(WindowTest, WindowTextGoesThroughTheMessages) {
+    HWND top = TopLevel(0);
+    EXPECT_TRUE(SetWindowTextW(top, u"abcdef"));
+    WCHAR buffer[4];
+    EXPECT_EQ(GetWindowTextW(top, buffer, 4), 3);
+    EXPECT_EQ(std::u16string(buffer), u"abc");
+    EXPECT_EQ(GetWindowTextLengthW(top), 6);
+}
+
+TEST_F(WindowTest, FocusMovesWithKillAndSetFocus) {
+    HWND top = TopLevel(0);
+    HWND a = Child(top, 1), b = Child(top, 2);
+    SetFocus(a);
+    g_log.clear();
+    EXPECT_EQ(SetFocus(b), a);
+    std::vector<Recorded> kills = Of(WM_KILLFOCUS), sets = Of(WM_SETFOCUS);
+    ASSERT_EQ(kills.size(), 1u);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(kills[0].hwnd, a);
+    EXPECT_EQ((HWND)kills[0].wParam, b);
+    EXPECT_EQ(sets[0].hwnd, b);
+    EXPECT_EQ(GetFocus(), b);
+    DestroyWindow(b);
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(WindowTest, ShowingATopLevelWindowActivatesItAndDefaultHandlingFocusesIt) {
+    HWND first = TopLevel(0);
+    ShowWindow(first, SW_SHOW);
+    EXPECT_EQ(GetActiveWindow(), first);
+    EXPECT_EQ(GetFocus(), first);
+    HWND second = TopLevel(0);
+    g_log.clear();
+    ShowWindow(second, SW_SHOW);
+    ASSERT_EQ(Of(WM_ACTIVATE).size(), 2u);
+    EXPECT_EQ(Of(WM_ACTIVATE)[0].hwnd, first);
+    EXPECT_EQ(LOWORD(Of(WM_ACTIVATE)[0].wParam), WA_INACTIVE);
+    EXPECT_EQ(Of(WM_ACTIVATE)[1].hwnd, second);
+    DestroyWindow(second);
+    EXPECT_EQ(GetActiveWindow(), first) << "the window behind comes back";
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Messages and the loop
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(WindowTest, PostedMessagesComeInOrderAndTheQuitMessageLast) {
+    HWND top = TopLevel(0);
+    PostMessageW(top, WM_USER + 1, 0, 0);
+    PostQuitMessage(3);
+    PostMessageW(top, WM_USER + 2, 0, 0);
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, (UINT)WM_USER + 1);
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, (UINT)WM_USER + 2);
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(WindowTest, KeysReachTheFocusAndTranslateMessageAddsTheCharacter) {
+    HWND top = TopLevel();
+    HWND child = Child(top, 1);
+    SetFocus(child);
+    screen.Type(u"a").Key(VK_LEFT);
+    g_log.clear();
+    Loop();
+    std::vector<UINT> seen;
+    for (const Recorded &r : g_log)
+        if (r.hwnd == child && r.message >= WM_KEYFIRST && r.message <= WM_KEYLAST) seen.push_back(r.message);
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_KEYUP}));
+    ASSERT_EQ(Of(WM_CHAR).size(), 1u);
+    EXPECT_EQ(Of(WM_CHAR)[0].wParam, (WPARAM)u'a');
+    EXPECT_EQ(Of(WM_KEYDOWN)[0].wParam, (WPARAM)'A');
+}
+
+TEST_F(WindowTest, AsyncKeyStateFollowsPressAndRelease) {
+    TopLevel();
+    SHORT during = 0;
+    screen.Press(VK_TSOFT1).Then([&] { during = GetAsyncKeyState(VK_TSOFT1); }).Release(VK_TSOFT1);
+    Loop();
+    EXPECT_EQ(during & 0x8000, 0x8000);
+    EXPECT_EQ(GetAsyncKeyState(VK_TSOFT1), 0);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Message boxes
+// ---------------------------------------------------------------------------------------------------
+
+struct BoxCase {
+    UINT type;
+    int key;
+    int expected;
+};
+
+TEST_F(WindowTest, MessageBoxAnswersBySoftKeysEnterAndBack) {
+    HWND top = TopLevel();
+    const BoxCase cases[] = {
+        {MB_YESNO, VK_TSOFT1, IDYES}, {MB_YESNO, VK_TSOFT2, IDNO}, {MB_YESNO, VK_RETURN, IDYES},
+        {MB_YESNO, VK_TBACK, IDNO},   {MB_OK, VK_TSOFT1, IDOK},    {MB_OK, VK_TBACK, IDOK},
+        {MB_OK, VK_RETURN, IDOK},     {MB_OKCANCEL, VK_TSOFT2, IDCANCEL},
+    };
+    for (const BoxCase &c : cases) {
+        std::string shown;
+        screen.Then([&] { shown = screen.Text(); }).Key(c.key);
+        EXPECT_EQ(MessageBoxW(top, u"Line one\nLine two", u"Caption", c.type), c.expected) << c.type << " " << c.key;
+        EXPECT_NE(shown.find("Caption"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("Line two"), std::string::npos) << shown;
+    }
+}
+
+TEST_F(WindowTest, MessageBoxShowsItsAnswersOnTheSoftKeyRow) {
+    HWND top = TopLevel();
+    std::string row;
+    screen.Then([&] { row = screen.Row(11); }).Key(VK_TSOFT2);
+    MessageBoxW(top, u"Sure?", u"Warning", MB_YESNO);
+    EXPECT_EQ(row.rfind(" Yes ", 0), 0u) << row;
+    EXPECT_EQ(row.substr(row.size() - 4), " No ") << row;
+}
+
+TEST_F(WindowTest, AScriptThatRunsDryInsideAMessageBoxFailsInsteadOfHanging) {
+    HWND top = TopLevel();
+    posix::HeadlessScreen dry(40, 12);
+    int answer = MessageBoxW(top, u"Waiting", u"Warning", MB_YESNO);
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_NE(dry.Failure().find("ran out while a modal loop was waiting"), std::string::npos);
+    EXPECT_NE(dry.Failure().find("Waiting"), std::string::npos) << "the failure shows the screen";
+    posix::SetFrontEnd(&screen);
+}
+
+TEST_F(WindowTest, ControlCharactersInTextAreNeverWrittenRaw) {
+    HWND top = TopLevel();
+    std::string shown;
+    screen.Then([&] { shown = screen.Text(); }).Key(VK_RETURN);
+    MessageBoxW(top, u"bell\a esc\x1b end", u"Odd", MB_OK);
+    EXPECT_EQ(shown.find('\a'), std::string::npos);
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+    EXPECT_NE(shown.find("end"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The soft-key bar and popup menus
+// ---------------------------------------------------------------------------------------------------
+
+constexpr uint16_t kBar = 200;
+constexpr uint16_t kLeftCommand = 300, kRightCommand = 301, kOpen = 310, kGreyed = 311, kSub = 312, kLast = 313;
+
+class SoftKeyBarTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        // Menu 200: "Left" and a popup "Menu" holding Open, a greyed item, a separator, a submenu and Last.
+        res.Add(4, kBar,
+                ResBuilder::Menu({{0, kLeftCommand, u"Left"},
+                                  {0x10 | 0x80, 0, u"Menu"},
+                                  {0, kOpen, u"&Open"},
+                                  {0x01, kGreyed, u"Greyed"},
+                                  {0x800, 0, u""},
+                                  {0x10, 0, u"Sub"},
+                                  {0x80, kSub, u"Inner"},
+                                  {0x80, kLast, u"Last"}}));
+        // Strings 208 and 209 are the labels: block 14 holds 208 to 223.
+        res.Add(6, 14, ResBuilder::StringBlock({u"Left", u"Menu"}));
+        res.Add(10, kBar, ResBuilder::Words({kBar, 2, 0xFFFE, kLeftCommand, 4, 16, 208, 0, 0xFFFF, 0xFFFE,
+                                             kRightCommand, 4, 24, 209, 0, 1}));
+        posix::SetResourceImage(posix::ResourceImage{res.Bytes().data(), res.Bytes().size()});
+        top = TopLevel();
+        SHMENUBARINFO info{};
+        info.cbSize = sizeof(info);
+        info.hwndParent = top;
+        info.nToolBarId = kBar;
+        info.hInstRes = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(SHCreateMenuBar(&info));
+        bar = info.hwndMB;
+        g_log.clear();
+    }
+    ResBuilder res;
+    HWND top = nullptr;
+    HWND bar = nullptr;
+};
+
+TEST_F(SoftKeyBarTest, LabelsShowOnTheBottomRowAndTheLeftKeySendsItsCommand) {
+    screen.Key(VK_TSOFT1);
+    Loop();
+    std::string row = screen.Row(11);
+    EXPECT_EQ(row.rfind(" Left ", 0), 0u) << row;
+    EXPECT_EQ(row.substr(row.size() - 6), " Menu ") << row;
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kLeftCommand);
+}
+
+TEST_F(SoftKeyBarTest, TheDropDownButtonCarriesItsPopupAndOpensIt) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_LPARAM;
+    ASSERT_GE(SendMessageW(bar, TB_GETBUTTONINFOW, kRightCommand, (LPARAM)&info), 0);
+    HMENU popup = (HMENU)info.lParam;
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(GetMenuItemID(popup, 0), kOpen);
+    std::string open;
+    screen.Key(VK_TSOFT2).Then([&] { open = screen.Text(); }).Key(VK_RETURN);
+    Loop();
+    EXPECT_NE(open.find("1  Open"), std::string::npos) << open;
+    EXPECT_NE(open.find("2  Greyed"), std::string::npos) << open;
+    EXPECT_NE(open.find("3  Sub"), std::string::npos) << "separators take no number\n" << open;
+    ASSERT_EQ(Of(WM_INITMENUPOPUP).size(), 1u);
+    EXPECT_EQ((HMENU)Of(WM_INITMENUPOPUP)[0].wParam, popup);
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kOpen);
+}
+
+TEST_F(SoftKeyBarTest, MenuArrowsWrapAndSkipGreyedItemsAndSeparators) {
+    // From Open, Down skips the greyed item and the separator to Sub; Up from Open wraps to Last.
+    screen.Key(VK_TSOFT2).Key(VK_DOWN).Key(VK_DOWN).Key(VK_RETURN);
+    Loop();
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kLast);
+    g_log.clear();
+    screen.Key(VK_TSOFT2).Key(VK_UP).Key(VK_TSOFT1);
+    Loop();
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kLast);
+}
+
+TEST_F(SoftKeyBarTest, DigitsChooseAndGreyedItemsCannotBeChosen) {
+    screen.Key(VK_TSOFT2).Key('2', u'2').Key('3', u'3').Key('1', u'1');
+    Loop();
+    ASSERT_EQ(Of(WM_INITMENUPOPUP).size(), 2u) << "the submenu is announced as it opens";
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kSub);
+}
+
+TEST_F(SoftKeyBarTest, BackClosesOneLevelAndTheRightSoftKeyClosesAll) {
+    screen.Key(VK_TSOFT2).Key('3', u'3').Key(VK_TBACK).Key('1', u'1');
+    Loop();
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kOpen);
+    g_log.clear();
+    std::string after;
+    screen.Key(VK_TSOFT2).Key('3', u'3').Key(VK_TSOFT2).Then([&] { after = screen.Text(); });
+    Loop();
+    EXPECT_TRUE(Of(WM_COMMAND).empty());
+    EXPECT_EQ(after.find("Open"), std::string::npos) << after;
+}
+
+TEST_F(SoftKeyBarTest, OverriddenKeysArriveAsHotKeysOnPressAndRelease) {
+    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TSOFT1,
+                 MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TBACK,
+                 MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+    screen.Key(VK_TSOFT1).Key(VK_TBACK);
+    Loop();
+    EXPECT_TRUE(Of(WM_COMMAND).empty()) << "the left soft key's command never arrives";
+    std::vector<Recorded> hot = Of(WM_HOTKEY);
+    ASSERT_EQ(hot.size(), 4u);
+    EXPECT_EQ(HIWORD(hot[0].lParam), VK_TSOFT1);
+    EXPECT_EQ(LOWORD(hot[0].lParam) & MOD_KEYUP, 0);
+    EXPECT_EQ(HIWORD(hot[1].lParam), VK_TSOFT1);
+    EXPECT_EQ(LOWORD(hot[1].lParam) & MOD_KEYUP, MOD_KEYUP);
+    EXPECT_EQ(HIWORD(hot[2].lParam), VK_TBACK);
+    for (const Recorded &r : hot) EXPECT_EQ(r.hwnd, top);
+}
+
+TEST_F(SoftKeyBarTest, SetButtonInfoChangesLabelAndCommand) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT | TBIF_COMMAND;
+    info.idCommand = 999;
+    WCHAR label[] = u"Save";
+    info.pszText = label;
+    ASSERT_TRUE(SendMessageW(bar, TB_SETBUTTONINFOW, kLeftCommand, (LPARAM)&info));
+    screen.Key(VK_TSOFT1);
+    Loop();
+    EXPECT_EQ(screen.Row(11).rfind(" Save ", 0), 0u);
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), 999);
+}
+
+TEST_F(SoftKeyBarTest, BackSentToTheFocusDeletesAsBackspaceWould) {
+    HWND child = Child(top, 5);
+    SetFocus(child);
+    g_log.clear();
+    SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+    ASSERT_EQ(Of(WM_CHAR).size(), 1u);
+    EXPECT_EQ(Of(WM_CHAR)[0].hwnd, child);
+    EXPECT_EQ(Of(WM_CHAR)[0].wParam, (WPARAM)VK_BACK);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The screen
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(WindowTest, TitleRowShowsTheActiveWindowAndABusyMarkWhileWaiting) {
+    HWND top = TopLevel();
+    SetWindowTextW(top, u"Hello");
+    std::string busy;
+    screen.Then([&] {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        busy = screen.Row(0);
+        SetCursor(nullptr);
+    });
+    Loop();
+    EXPECT_EQ(screen.Row(0).rfind(" Hello", 0), 0u);
+    EXPECT_EQ(screen.Row(0).find("busy"), std::string::npos);
+    EXPECT_NE(busy.find("busy"), std::string::npos) << busy;
+}
+
+TEST(CellGridTest, WideCharactersTakeTwoCellsAndAreCutCleanlyAtTheEdge) {
+    posix::CellGrid grid(6, 1);
+    grid.Put(0, 0, u"a\u4E00b", posix::kAttrNone);
+    EXPECT_EQ(grid.RowText(0), "a\u4E00b  ");
+    grid.Put(0, 0, u"abcd\u4E00", posix::kAttrNone, 0, 5);
+    EXPECT_EQ(grid.RowText(0), "abcd  ") << "a wide character that does not fit is not half drawn";
+    posix::CellGrid tiny(3, 2);
+    tiny.Put(-2, 0, u"hello", posix::kAttrNone);
+    tiny.Put(0, 5, u"out of sight", posix::kAttrNone);
+    EXPECT_EQ(tiny.Text(), "llo\n   \n");
+}
+
+TEST_F(WindowTest, ATinyScreenStillRendersWithoutHarm) {
+    posix::HeadlessScreen tiny(4, 2);
+    HWND top = TopLevel();
+    SetWindowTextW(top, u"A long title");
+    posix::CellGrid grid(4, 2);
+    posix::RenderScreen(grid);
+    EXPECT_EQ(grid.RowText(0), " A l");
+    posix::SetFrontEnd(&screen);
+}
+
+}  // namespace

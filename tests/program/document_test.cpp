@@ -1,0 +1,237 @@
+// The document's state and title, New, Save, and reading and writing text files.
+#include "document/textfile.h"
+#include "tests/program/harness.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using DocumentTest = ProgramTest;
+namespace fs = std::filesystem;
+
+// Menu items by number: File is 1; in File, New is 2 and Save is 4.
+constexpr int kFile = 1, kNew = 2, kSave = 4;
+
+TEST_F(DocumentTest, TypingMarksTheTitleAndSaveWritesTheFileExactly) {
+    WriteFile("notes.txt", "hello\r\nworld");
+    std::u16string titleTyped;
+    bool saveEnabledTyped = false;
+    screen.Key(VK_END).Type(u"!").Then([&] {
+        titleTyped = Title();
+        saveEnabledTyped = !MenuItemGrayed(IDM_FILE_SAVE);
+    });
+    Menu({kFile, kSave});
+    Run(u"\\notes.txt");
+    EXPECT_EQ(titleTyped, u"Scrivel - notes.txt *");
+    EXPECT_TRUE(saveEnabledTyped);
+    EXPECT_EQ(Title(), u"Scrivel - notes.txt ");
+    EXPECT_EQ(ReadFile("notes.txt"), "hello\r\nworld!");
+    EXPECT_FALSE(DirtyFlag);
+    EXPECT_TRUE(MenuItemGrayed(IDM_FILE_SAVE));
+    EXPECT_TRUE(MenuItemGrayed(IDM_FILE_SAVEAS));
+}
+
+TEST_F(DocumentTest, EveryByteValueSurvivesOpenAnEditTakenBackAndSave) {
+    std::string bytes;
+    for (int b = 1; b < 256; ++b) bytes += char(b);
+    WriteFile("all.bin", bytes);
+    screen.Key(VK_END).Type(u"x").Key(VK_TBACK);
+    Menu({kFile, kSave});
+    Run(u"\\all.bin");
+    EXPECT_EQ(EditorText().size(), 255u);
+    EXPECT_EQ(ReadFile("all.bin"), bytes);
+}
+
+TEST_F(DocumentTest, CharactersOutsideTheCodePageAreSavedAsQuestionMarks) {
+    WriteFile("a.txt", "a");
+    screen.Key(VK_END).Type(u"\u4E00\u20AC");
+    Menu({kFile, kSave});
+    Run(u"\\a.txt");
+    EXPECT_EQ(ReadFile("a.txt"), "a?\x80");
+}
+
+TEST_F(DocumentTest, TypingIntoAnUntitledDocumentEnablesSaveAsButNotSave) {
+    screen.Type(u"a");
+    Run();
+    EXPECT_TRUE(MenuItemGrayed(IDM_FILE_SAVE));
+    EXPECT_FALSE(MenuItemGrayed(IDM_FILE_SAVEAS));
+    EXPECT_EQ(Title(), u"Scrivel - untitled *");
+}
+
+TEST_F(DocumentTest, NewOnACleanDocumentAsksNothing) {
+    WriteFile("n.txt", "text");
+    std::string during;
+    Menu({kFile, kNew}).Then([&] { during = screen.Text(); });
+    Run(u"\\n.txt");
+    EXPECT_EQ(during.find("discard"), std::string::npos);
+    EXPECT_EQ(EditorText(), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled ");
+    EXPECT_EQ(std::u16string(DocumentPath), u"");
+    EXPECT_EQ(std::u16string(DocumentName), u"");
+}
+
+TEST_F(DocumentTest, NewOnAModifiedDocumentAndNoKeepsEverything) {
+    WriteFile("n.txt", "text");
+    screen.Key(VK_END).Type(u"+");
+    Menu({kFile, kNew}).Key(VK_TSOFT2);
+    Run(u"\\n.txt");
+    EXPECT_EQ(EditorText(), u"text+");
+    EXPECT_EQ(Title(), u"Scrivel - n.txt *");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\n.txt");
+    EXPECT_TRUE(DirtyFlag);
+}
+
+TEST_F(DocumentTest, NewOnAModifiedDocumentAndYesEmptiesIt) {
+    WriteFile("n.txt", "text");
+    screen.Key(VK_END).Type(u"+");
+    Menu({kFile, kNew}).Key(VK_TSOFT1);
+    Run(u"\\n.txt");
+    EXPECT_EQ(EditorText(), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled ");
+    EXPECT_FALSE(DirtyFlag);
+    EXPECT_TRUE(MenuItemGrayed(IDM_FILE_SAVE)) << "no name, so nothing to save to";
+}
+
+TEST_F(DocumentTest, SavingAShorterTextCutsTheFileToIt) {
+    WriteFile("s.txt", "a much longer text than what stays");
+    screen.Key(VK_END).Then([] { SetWindowTextW(EditorControl, u"short"); }).Type(u"!");
+    Menu({kFile, kSave});
+    Run(u"\\s.txt");
+    EXPECT_EQ(ReadFile("s.txt"), "short!");
+}
+
+TEST_F(DocumentTest, AnEmptyDocumentIsNeverWritten) {
+    WriteFile("e.txt", "keep me");
+    screen.Key(VK_END).Then([] { SetWindowTextW(EditorControl, u"x"); }).Key(VK_TBACK);
+    Menu({kFile, kSave});
+    Run(u"\\e.txt");
+    EXPECT_EQ(ReadFile("e.txt"), "keep me");
+    EXPECT_EQ(Title(), u"Scrivel - e.txt *");
+}
+
+TEST_F(DocumentTest, AZeroByteFileOpensEmptyCleanAndNamed) {
+    WriteFile("zero.txt", "");
+    Run(u"\\zero.txt");
+    EXPECT_EQ(EditorText(), u"");
+    EXPECT_EQ(Title(), u"Scrivel - zero.txt");
+    EXPECT_FALSE(DirtyFlag);
+}
+
+TEST_F(DocumentTest, AFileWithAZeroByteShowsTheTextBeforeItAndSaysSo) {
+    WriteFile("z.bin", std::string("ab\0cd", 5));
+    std::string warning;
+    screen.Then([&] { warning = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\z.bin");
+    EXPECT_EQ(EditorText(), u"ab");
+    EXPECT_NE(warning.find("zero byte"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("Warning"), std::string::npos);
+}
+
+TEST_F(DocumentTest, ASaveThatCannotOpenItsFileKeepsTheDocumentUnsaved) {
+    WriteFile("gone.txt", "old");
+    std::string box;
+    screen.Key(VK_END).Type(u"new").Then([&] {
+        fs::remove(RootPath("gone.txt"));
+        fs::create_directory(RootPath("gone.txt"));  // a folder where the file was cannot be written
+    });
+    Menu({kFile, kSave}).Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\gone.txt");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_NE(box.find("could not be saved"), std::string::npos) << box;
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\gone.txt");
+    EXPECT_EQ(Title(), u"Scrivel - gone.txt *");
+    EXPECT_TRUE(DirtyFlag);
+    EXPECT_EQ(EditorText(), u"oldnew");
+    EXPECT_FALSE(MenuItemGrayed(IDM_FILE_SAVE)) << "Save can be tried again";
+}
+
+TEST_F(DocumentTest, ASaveAsThatCannotCreateItsFileKeepsTheOldPath) {
+    WriteFile("keep.txt", "k");
+    std::string box;
+    screen.Key(VK_END).Type(u"2").Then([] { SaveDocumentAs(u"\\missing\\folder\\new.txt"); });
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\keep.txt");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_FALSE(FileExists("missing"));
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\keep.txt");
+    EXPECT_TRUE(DirtyFlag);
+    EXPECT_EQ(Title(), u"Scrivel - keep.txt *");
+}
+
+TEST_F(DocumentTest, SaveAsWritesTheFileAndMakesItCurrent) {
+    screen.Type(u"fresh").Then([] { SaveDocumentAs(u"\\new.txt"); });
+    Run();
+    EXPECT_EQ(ReadFile("new.txt"), "fresh");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\new.txt");
+    EXPECT_EQ(Title(), u"Scrivel - new.txt ");
+    EXPECT_FALSE(DirtyFlag);
+}
+
+TEST_F(DocumentTest, OpeningAMissingPathKeepsTheTextButForgetsTheName) {
+    WriteFile("here.txt", "text");
+    screen.Then([] { OpenDocument(u"\\not\\there.txt"); });
+    Run(u"\\here.txt");
+    EXPECT_EQ(EditorText(), u"text");
+    EXPECT_EQ(std::u16string(DocumentPath), u"");
+    EXPECT_EQ(std::u16string(DocumentName), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled ");
+}
+
+TEST_F(DocumentTest, OpeningReplacesTheTextAndNamesTheDocument) {
+    WriteFile("one.txt", "one");
+    WriteFile("dir/two.txt", "two\nlines");
+    screen.Then([] { OpenDocument(u"\\dir\\two.txt"); });
+    Run(u"\\one.txt");
+    EXPECT_EQ(EditorText(), u"two\nlines");
+    EXPECT_EQ(Title(), u"Scrivel - two.txt ");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\dir\\two.txt");
+}
+
+TEST_F(DocumentTest, AFileOverFourGigabytesIsRefusedAndTheDocumentStays) {
+    WriteFile("small.txt", "small");
+    {
+        // A sparse file takes no room on disk.
+        std::string big = RootPath("big.txt");
+        FILE *f = fopen(big.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(ftruncate(fileno(f), (off_t(1) << 32) + 10), 0);
+        fclose(f);
+    }
+    std::string box;
+    screen.Then([] { OpenDocument(u"\\big.txt"); });
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\small.txt");
+    EXPECT_NE(box.find("too large"), std::string::npos) << box;
+    EXPECT_EQ(EditorText(), u"small");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\small.txt");
+    EXPECT_EQ(Title(), u"Scrivel - small.txt");
+}
+
+TEST_F(DocumentTest, AFileOverFourGigabytesAtStartUpGivesAnErrorAndAnEmptyDocument) {
+    std::string big = RootPath("big.txt");
+    FILE *f = fopen(big.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(ftruncate(fileno(f), (off_t(1) << 32) + 10), 0);
+    fclose(f);
+    std::string box;
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\big.txt");
+    EXPECT_NE(box.find("too large"), std::string::npos) << box;
+    EXPECT_EQ(std::u16string(DocumentPath), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled");
+}
+
+TEST_F(DocumentTest, AStartUpFileHeldOpenElsewhereLeavesAnUntitledDocument) {
+    WriteFile("locked.txt", "x");
+    // The start-up read shares nothing; a handle that shares nothing blocks it too.
+    HANDLE other = CreateFileW(u"\\locked.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    Run(u"\\locked.txt");
+    CloseHandle(other);
+    EXPECT_EQ(EditorText(), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled");
+}
+
+}  // namespace
