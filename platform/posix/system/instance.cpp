@@ -35,13 +35,18 @@ std::atomic<int> pendingRequests{0};
 int requestPipe[2] = {-1, -1};  // read end, write end
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free counter");
 
+// Makes the read end readable. Async-signal-safe.
+void WakeReader() {
+    char byte = 1;
+    if (requestPipe[1] >= 0 && write(requestPipe[1], &byte, 1) < 0) {
+        // A full pipe is readable already.
+    }
+}
+
 void OnForegroundRequest(int) {
     int savedErrno = errno;
     pendingRequests.fetch_add(1);
-    char byte = 1;
-    if (requestPipe[1] >= 0 && write(requestPipe[1], &byte, 1) < 0) {
-        // A full pipe already wakes the reader; nothing more to do.
-    }
+    WakeReader();
     errno = savedErrno;
 }
 
@@ -199,7 +204,8 @@ std::string EncodeObjectName(const U16String &name) {
     constexpr size_t kMaxLength = 160;
     std::string utf8 = U16ToUtf8(name), encoded;
     for (unsigned char c : utf8) {
-        if (std::isalnum(c) || c == '.' || c == '_' || c == '-') {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '.' || c == '_' || c == '-') {
             encoded.push_back(char(c));
         } else {
             char escape[4];
@@ -278,7 +284,7 @@ bool TakeForegroundRequest() {
     while (pending > 0 && !pendingRequests.compare_exchange_weak(pending, pending - 1)) {
     }
     if (pending <= 0) return false;
-    if (pending > 1) OnForegroundRequest(0), pendingRequests.fetch_sub(1);  // keep the descriptor readable
+    if (pending > 1) WakeReader();  // more requests wait: keep the descriptor readable
     return true;
 }
 

@@ -1,0 +1,565 @@
+// Menus against Win32 behaviour: finding items by position and by command (which searches submenus),
+// item information and its text-length rules, inserting, checking and enabling, deleting and removing,
+// handles and their errors, and menus built from templates.
+#include "platform/posix/internal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kUntouched = 0xDEADBEEF;  // a last-error value no call here sets
+constexpr DWORD kNoItem = 0xFFFFFFFF;     // what the state calls return for a missing item
+
+std::string Narrow(const WCHAR *text) {
+    std::string out;
+    for (; text && *text; ++text) out += char(*text);
+    return out;
+}
+
+MENUITEMINFOW InfoRecord(UINT mask) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = mask;
+    return info;
+}
+
+// One line an item, indented by level: its text (or "---"), its command, "grey" and "checked", and ">"
+// for a popup, whose items follow.
+void DumpInto(HMENU menu, int level, std::string &out) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        WCHAR text[64];
+        MENUITEMINFOW info = InfoRecord(MIIM_TYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU);
+        info.dwTypeData = text;
+        info.cch = 64;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &info)) {
+            out += "<unreadable>\n";
+            continue;
+        }
+        std::string line(level * 2, ' ');
+        if (info.fType & MFT_SEPARATOR) {
+            line += "---";
+        } else {
+            line += Narrow(text);
+            if (!info.hSubMenu) line += " " + std::to_string(info.wID);
+        }
+        if (info.fState & MFS_GRAYED) line += " grey";
+        if (info.fState & MFS_CHECKED) line += " checked";
+        if (info.hSubMenu) line += " >";
+        out += line + "\n";
+        if (info.hSubMenu) DumpInto(info.hSubMenu, level + 1, out);
+    }
+}
+
+std::string Dump(HMENU menu) {
+    std::string out;
+    DumpInto(menu, 0, out);
+    return out;
+}
+
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override { posix::ResetMenus(); }
+    void TearDown() override { posix::ResetMenus(); }
+
+    // A menu bar "File" (Open 101, Save 102, separator, popup "Recent" (7000)) and "Help" (About 200).
+    void BuildMenuBar() {
+        bar = CreateMenu();
+        file = CreatePopupMenu();
+        recent = CreatePopupMenu();
+        help = CreatePopupMenu();
+        AppendMenuW(recent, MF_STRING, 7000, u"one.txt");
+        AppendMenuW(file, MF_STRING, 101, u"&Open");
+        AppendMenuW(file, MF_STRING, 102, u"Save");
+        AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(file, MF_POPUP, (UINT_PTR)recent, u"Recent");
+        AppendMenuW(help, MF_STRING, 200, u"About");
+        AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, u"File");
+        AppendMenuW(bar, MF_POPUP, (UINT_PTR)help, u"Help");
+    }
+
+    HMENU bar = nullptr;
+    HMENU file = nullptr;
+    HMENU recent = nullptr;
+    HMENU help = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Building and reading back
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, AppendedItemsReadBackInOrder) {
+    BuildMenuBar();
+    EXPECT_EQ(Dump(bar),
+              "File >\n"
+              "  &Open 101\n"
+              "  Save 102\n"
+              "  ---\n"
+              "  Recent >\n"
+              "    one.txt 7000\n"
+              "Help >\n"
+              "  About 200\n");
+}
+
+TEST_F(MenuTest, PopupItemsHaveTheirMenuAsIdButNoCommand) {
+    BuildMenuBar();
+    EXPECT_EQ(GetSubMenu(bar, 0), file);
+    EXPECT_EQ(GetSubMenu(file, 0), nullptr);  // a plain item opens nothing
+    EXPECT_EQ(GetSubMenu(file, 9), nullptr);
+    EXPECT_EQ(GetMenuItemID(bar, 0), UINT(-1));
+    EXPECT_EQ(GetMenuItemID(file, 1), 102u);
+    EXPECT_EQ(GetMenuItemID(file, 2), 0u);  // a separator's id
+    EXPECT_EQ(GetMenuItemID(file, 4), UINT(-1));
+
+    MENUITEMINFOW info = InfoRecord(MIIM_ID | MIIM_SUBMENU);
+    ASSERT_TRUE(GetMenuItemInfoW(bar, 1, TRUE, &info));
+    EXPECT_EQ(info.wID, UINT((UINT_PTR)help));
+    EXPECT_EQ(info.hSubMenu, help);
+}
+
+TEST_F(MenuTest, GetMenuStateReportsFlagsAndASubmenusSize) {
+    BuildMenuBar();
+    EnableMenuItem(file, 102, MF_BYCOMMAND | MF_GRAYED);
+    CheckMenuItem(file, 101, MF_BYCOMMAND | MF_CHECKED);
+    EXPECT_EQ(GetMenuState(file, 101, MF_BYCOMMAND), UINT(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(file, 102, MF_BYCOMMAND), UINT(MF_GRAYED));
+    EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION), UINT(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuState(bar, 0, MF_BYPOSITION), (4u << 8) | MF_POPUP);
+    EXPECT_EQ(GetMenuState(bar, 101, MF_BYCOMMAND), UINT(MF_CHECKED));  // found inside File
+    EXPECT_EQ(GetMenuState(bar, 999, MF_BYCOMMAND), UINT(-1));
+    EXPECT_EQ(GetMenuState(bar, 2, MF_BYPOSITION), UINT(-1));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// GetMenuItemInfoW
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, MissingItemsFailWithMenuItemNotFound) {
+    BuildMenuBar();
+    MENUITEMINFOW info = InfoRecord(MIIM_ID);
+    SetLastError(kUntouched);
+    EXPECT_FALSE(GetMenuItemInfoW(file, 4 + 0, TRUE, &info) && GetMenuItemInfoW(file, 5, TRUE, &info));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(GetMenuItemInfoW(file, GetMenuItemCount(file), TRUE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(GetMenuItemInfoW(file, 50, TRUE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(GetMenuItemInfoW(bar, 4242, FALSE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(SetMenuItemInfoW(bar, 4242, FALSE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+}
+
+TEST_F(MenuTest, ARecordOfAnotherSizeIsRefused) {
+    BuildMenuBar();
+    MENUITEMINFOW info = InfoRecord(MIIM_ID);
+    info.cbSize = sizeof(info) - 4;
+    SetLastError(kUntouched);
+    EXPECT_FALSE(GetMenuItemInfoW(file, 0, TRUE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(MenuTest, ItemTextFollowsTheCchRules) {
+    BuildMenuBar();
+    struct Case {
+        UINT cch;
+        const char *text;  // what the buffer holds afterwards
+        UINT cchOut;
+    };
+    for (const Case &c : {Case{64, "&Open", 5}, Case{6, "&Open", 5}, Case{5, "&Ope", 4}, Case{3, "&O", 2}}) {
+        WCHAR buffer[64];
+        std::fill(std::begin(buffer), std::end(buffer), u'#');
+        MENUITEMINFOW info = InfoRecord(MIIM_TYPE);
+        info.dwTypeData = buffer;
+        info.cch = c.cch;
+        EXPECT_TRUE(GetMenuItemInfoW(file, 101, FALSE, &info)) << "cch " << c.cch;
+        EXPECT_EQ(Narrow(buffer), c.text) << "cch " << c.cch;
+        EXPECT_EQ(info.cch, c.cchOut) << "cch " << c.cch;
+        EXPECT_EQ(buffer[c.cch], u'#') << "wrote past cch " << c.cch;
+    }
+}
+
+TEST_F(MenuTest, WithoutABufferCchReceivesTheLength) {
+    BuildMenuBar();
+    for (UINT cch : {0u, 3u, 64u}) {
+        MENUITEMINFOW info = InfoRecord(MIIM_TYPE);
+        info.cch = cch;
+        EXPECT_TRUE(GetMenuItemInfoW(file, 101, FALSE, &info));
+        EXPECT_EQ(info.cch, 5u) << "cch in " << cch;
+    }
+    WCHAR untouched[4] = {u'x', 0};
+    MENUITEMINFOW info = InfoRecord(MIIM_TYPE);
+    info.dwTypeData = untouched;
+    info.cch = 0;
+    EXPECT_TRUE(GetMenuItemInfoW(file, 101, FALSE, &info));
+    EXPECT_EQ(info.cch, 5u);
+    EXPECT_EQ(untouched[0], u'x');
+}
+
+TEST_F(MenuTest, SeparatorsHaveNoText) {
+    BuildMenuBar();
+    WCHAR buffer[8] = u"zz";
+    MENUITEMINFOW info = InfoRecord(MIIM_TYPE);
+    info.dwTypeData = buffer;
+    info.cch = 8;
+    ASSERT_TRUE(GetMenuItemInfoW(file, 2, TRUE, &info));
+    EXPECT_EQ(info.fType, UINT(MFT_SEPARATOR));
+    EXPECT_EQ(info.cch, 0u);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// SetMenuItemInfoW
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, SetMenuItemInfoChangesOnlyWhatTheMaskNames) {
+    BuildMenuBar();
+    MENUITEMINFOW set = InfoRecord(MIIM_STATE | MIIM_DATA | MIIM_TYPE);
+    set.fState = MFS_CHECKED | MFS_GRAYED;
+    set.dwItemData = 0x1234;
+    set.fType = MFT_STRING;
+    set.dwTypeData = const_cast<WCHAR *>(u"Save all");
+    set.wID = 555;  // not in the mask
+    ASSERT_TRUE(SetMenuItemInfoW(bar, 102, FALSE, &set));
+
+    MENUITEMINFOW got = InfoRecord(MIIM_DATA | MIIM_ID | MIIM_STATE);
+    ASSERT_TRUE(GetMenuItemInfoW(file, 1, TRUE, &got));
+    EXPECT_EQ(got.dwItemData, ULONG_PTR(0x1234));
+    EXPECT_EQ(got.wID, 102u);
+    EXPECT_EQ(got.fState, UINT(MFS_CHECKED | MFS_GRAYED));
+    EXPECT_EQ(Dump(file),
+              "&Open 101\n"
+              "Save all 102 grey checked\n"
+              "---\n"
+              "Recent >\n"
+              "  one.txt 7000\n");
+}
+
+TEST_F(MenuTest, SetMenuItemInfoChangesIdsAndSubmenus) {
+    BuildMenuBar();
+    MENUITEMINFOW set = InfoRecord(MIIM_ID);
+    set.wID = 103;
+    ASSERT_TRUE(SetMenuItemInfoW(file, 0, TRUE, &set));
+    EXPECT_EQ(GetMenuItemID(file, 0), 103u);
+    EXPECT_EQ(GetMenuState(bar, 101, MF_BYCOMMAND), UINT(-1));
+
+    HMENU extra = CreatePopupMenu();
+    AppendMenuW(extra, MF_STRING, 300, u"Extra");
+    set = InfoRecord(MIIM_SUBMENU);
+    set.hSubMenu = extra;
+    ASSERT_TRUE(SetMenuItemInfoW(help, 0, TRUE, &set));
+    EXPECT_EQ(GetSubMenu(help, 0), extra);
+    EXPECT_EQ(GetMenuState(bar, 300, MF_BYCOMMAND), 0u);  // reachable through the new submenu
+}
+
+TEST_F(MenuTest, SetMenuItemInfoRefusesABadSubmenuAndChangesNothing) {
+    BuildMenuBar();
+    MENUITEMINFOW set = InfoRecord(MIIM_SUBMENU | MIIM_STATE);
+    set.fState = MFS_GRAYED;
+    set.hSubMenu = (HMENU)(UINT_PTR)0x4321;
+    SetLastError(kUntouched);
+    EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &set));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    set.hSubMenu = bar;  // the bar inside its own File popup would be a cycle
+    EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &set));
+    EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Commands are searched for in submenus
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, ByCommandCallsReachIntoSubmenus) {
+    BuildMenuBar();
+    EXPECT_EQ(EnableMenuItem(bar, 7000, MF_BYCOMMAND | MF_GRAYED), 0u);
+    EXPECT_EQ(GetMenuState(recent, 0, MF_BYPOSITION), UINT(MF_GRAYED));
+    EXPECT_EQ(CheckMenuItem(bar, 200, MF_BYCOMMAND | MF_CHECKED), 0u);
+    EXPECT_EQ(GetMenuState(help, 0, MF_BYPOSITION), UINT(MF_CHECKED));
+    EXPECT_TRUE(DeleteMenu(bar, 102, MF_BYCOMMAND));
+    EXPECT_EQ(Dump(file),
+              "&Open 101\n"
+              "---\n"
+              "Recent >\n"
+              "  one.txt 7000 grey\n");
+}
+
+TEST_F(MenuTest, AnItemInsideASubmenuWinsOverAPopupWithTheSameId) {
+    BuildMenuBar();
+    UINT recentId = UINT((UINT_PTR)recent);
+    AppendMenuW(help, MF_STRING, recentId, u"Same id");
+    // The Recent popup (in File, before Help) carries that id too, but the plain item wins.
+    EXPECT_EQ(CheckMenuItem(bar, recentId, MF_BYCOMMAND | MF_CHECKED), 0u);
+    EXPECT_EQ(GetMenuState(help, 1, MF_BYPOSITION), UINT(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION) & MF_CHECKED, 0u);
+}
+
+TEST_F(MenuTest, APopupIsFoundByItsIdWhenNothingElseHasIt) {
+    BuildMenuBar();
+    EXPECT_EQ(EnableMenuItem(bar, UINT((UINT_PTR)recent), MF_BYCOMMAND | MF_GRAYED), 0u);
+    EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION), (1u << 8) | MF_POPUP | MF_GRAYED);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// CheckMenuItem and EnableMenuItem
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, CheckMenuItemReturnsThePreviousCheck) {
+    BuildMenuBar();
+    EXPECT_EQ(CheckMenuItem(file, 101, MF_BYCOMMAND | MF_CHECKED), DWORD(MF_UNCHECKED));
+    EXPECT_EQ(CheckMenuItem(file, 101, MF_BYCOMMAND | MF_CHECKED), DWORD(MF_CHECKED));
+    EXPECT_EQ(CheckMenuItem(file, 0, MF_BYPOSITION | MF_UNCHECKED), DWORD(MF_CHECKED));
+    EXPECT_EQ(CheckMenuItem(file, 101, MF_BYCOMMAND | MF_UNCHECKED), DWORD(MF_UNCHECKED));
+    EXPECT_EQ(CheckMenuItem(file, 999, MF_BYCOMMAND | MF_CHECKED), kNoItem);
+    EXPECT_EQ(CheckMenuItem(file, 9, MF_BYPOSITION | MF_CHECKED), kNoItem);
+}
+
+TEST_F(MenuTest, EnableMenuItemReturnsThePreviousState) {
+    BuildMenuBar();
+    CheckMenuItem(file, 102, MF_BYCOMMAND | MF_CHECKED);
+    EXPECT_EQ(EnableMenuItem(file, 102, MF_BYCOMMAND | MF_GRAYED), DWORD(MF_ENABLED));
+    EXPECT_EQ(EnableMenuItem(file, 102, MF_BYCOMMAND | MF_GRAYED), DWORD(MF_GRAYED));
+    EXPECT_EQ(EnableMenuItem(file, 1, MF_BYPOSITION | MF_ENABLED), DWORD(MF_GRAYED));
+    EXPECT_EQ(EnableMenuItem(file, 102, MF_BYCOMMAND | MF_ENABLED), DWORD(MF_ENABLED));
+    EXPECT_EQ(GetMenuState(file, 102, MF_BYCOMMAND), UINT(MF_CHECKED));  // the check mark is left alone
+    EXPECT_EQ(EnableMenuItem(file, 999, MF_BYCOMMAND | MF_GRAYED), kNoItem);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// InsertMenuW
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, InsertByPositionPastTheEndAppends) {
+    HMENU menu = CreatePopupMenu();
+    ASSERT_TRUE(InsertMenuW(menu, 0, MF_BYPOSITION, 1, u"a"));
+    ASSERT_TRUE(InsertMenuW(menu, 0xFFFFFFFF, MF_BYPOSITION, 2, u"b"));
+    ASSERT_TRUE(InsertMenuW(menu, 40, MF_BYPOSITION, 3, u"c"));
+    ASSERT_TRUE(InsertMenuW(menu, 0, MF_BYPOSITION, 4, u"d"));
+    ASSERT_TRUE(InsertMenuW(menu, 2, MF_BYPOSITION, 5, u"e"));
+    EXPECT_EQ(Dump(menu), "d 4\na 1\ne 5\nb 2\nc 3\n");
+}
+
+TEST_F(MenuTest, InsertByCommandGoesBeforeThatItemWhereverItIs) {
+    BuildMenuBar();
+    ASSERT_TRUE(InsertMenuW(bar, 7000, MF_BYCOMMAND, 7001, u"two.txt"));
+    EXPECT_EQ(Dump(recent), "two.txt 7001\none.txt 7000\n");
+}
+
+TEST_F(MenuTest, InsertBeforeAMissingCommandAppendsToTheMenuGiven) {
+    BuildMenuBar();
+    ASSERT_TRUE(InsertMenuW(bar, 4242, MF_BYCOMMAND, 300, u"Tools"));
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(GetMenuItemID(bar, 2), 300u);
+}
+
+TEST_F(MenuTest, InsertTakesItsFlags) {
+    HMENU menu = CreatePopupMenu();
+    HMENU sub = CreatePopupMenu();
+    AppendMenuW(sub, MF_STRING, 9, u"inner");
+    ASSERT_TRUE(AppendMenuW(menu, MF_STRING | MF_GRAYED, 1, u"grey"));
+    ASSERT_TRUE(AppendMenuW(menu, MF_STRING | MF_CHECKED, 2, u"ticked"));
+    ASSERT_TRUE(AppendMenuW(menu, MF_SEPARATOR, 0, nullptr));
+    ASSERT_TRUE(AppendMenuW(menu, MF_STRING, 3, nullptr));  // a string item without text is a separator
+    ASSERT_TRUE(AppendMenuW(menu, MF_POPUP | MF_GRAYED, (UINT_PTR)sub, u"more"));
+    EXPECT_EQ(Dump(menu),
+              "grey 1 grey\n"
+              "ticked 2 checked\n"
+              "---\n"
+              "---\n"
+              "more grey >\n"
+              "  inner 9\n");
+}
+
+TEST_F(MenuTest, InsertRefusesABadPopup) {
+    HMENU menu = CreatePopupMenu();
+    SetLastError(kUntouched);
+    EXPECT_FALSE(AppendMenuW(menu, MF_POPUP, 0x4321, u"nothing"));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_MENU_HANDLE));
+    EXPECT_FALSE(AppendMenuW(menu, MF_POPUP, (UINT_PTR)menu, u"itself"));
+    HMENU outer = CreatePopupMenu();
+    AppendMenuW(outer, MF_POPUP, (UINT_PTR)menu, u"inner");
+    EXPECT_FALSE(AppendMenuW(menu, MF_POPUP, (UINT_PTR)outer, u"around"));
+    EXPECT_EQ(GetMenuItemCount(menu), 0);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// DeleteMenu and RemoveMenu
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, DeleteMenuDestroysAPopupsSubmenu) {
+    BuildMenuBar();
+    ASSERT_TRUE(DeleteMenu(file, 3, MF_BYPOSITION));
+    SetLastError(kUntouched);
+    EXPECT_EQ(GetMenuItemCount(recent), -1);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_MENU_HANDLE));
+    EXPECT_EQ(GetMenuItemCount(file), 3);
+}
+
+TEST_F(MenuTest, RemoveMenuKeepsAPopupsSubmenu) {
+    BuildMenuBar();
+    ASSERT_TRUE(RemoveMenu(file, 3, MF_BYPOSITION));
+    EXPECT_EQ(Dump(recent), "one.txt 7000\n");
+    EXPECT_EQ(GetMenuItemCount(file), 3);
+    ASSERT_TRUE(RemoveMenu(bar, 200, MF_BYCOMMAND));
+    EXPECT_EQ(GetMenuItemCount(help), 0);
+}
+
+TEST_F(MenuTest, DeletingAMissingItemFailsWithoutSettingAnError) {
+    BuildMenuBar();
+    SetLastError(kUntouched);
+    EXPECT_FALSE(DeleteMenu(bar, 4242, MF_BYCOMMAND));
+    EXPECT_FALSE(RemoveMenu(bar, 2, MF_BYPOSITION));
+    EXPECT_EQ(GetLastError(), kUntouched);
+    EXPECT_EQ(GetMenuItemCount(bar), 2);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Handles
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(MenuTest, AHandleThatNamesNoMenuFailsWithInvalidMenuHandle) {
+    HMENU bogus = (HMENU)(UINT_PTR)0x4321;
+    MENUITEMINFOW info = InfoRecord(MIIM_ID);
+    auto expectInvalid = [](const char *call) {
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_MENU_HANDLE)) << call;
+        SetLastError(kUntouched);
+    };
+    SetLastError(kUntouched);
+    EXPECT_EQ(GetMenuItemCount(bogus), -1);
+    expectInvalid("GetMenuItemCount");
+    EXPECT_FALSE(GetMenuItemInfoW(bogus, 0, TRUE, &info));
+    expectInvalid("GetMenuItemInfoW");
+    EXPECT_FALSE(SetMenuItemInfoW(bogus, 0, TRUE, &info));
+    expectInvalid("SetMenuItemInfoW");
+    EXPECT_FALSE(InsertMenuW(bogus, 0, MF_BYPOSITION, 1, u"x"));
+    expectInvalid("InsertMenuW");
+    EXPECT_FALSE(DeleteMenu(bogus, 0, MF_BYPOSITION));
+    expectInvalid("DeleteMenu");
+    EXPECT_FALSE(DestroyMenu(bogus));
+    expectInvalid("DestroyMenu");
+    EXPECT_EQ(EnableMenuItem(bogus, 0, MF_BYPOSITION), kNoItem);
+    expectInvalid("EnableMenuItem");
+    EXPECT_EQ(CheckMenuItem(bogus, 0, MF_BYPOSITION), kNoItem);
+    expectInvalid("CheckMenuItem");
+    EXPECT_EQ(GetSubMenu(bogus, 0), nullptr);
+    expectInvalid("GetSubMenu");
+    EXPECT_EQ(GetMenuItemID(bogus, 0), UINT(-1));
+    expectInvalid("GetMenuItemID");
+}
+
+TEST_F(MenuTest, DestroyMenuTakesItsSubmenusAlong) {
+    BuildMenuBar();
+    HMENU spare = CreatePopupMenu();
+    ASSERT_TRUE(DestroyMenu(bar));
+    for (HMENU gone : {bar, file, recent, help}) EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
+    EXPECT_NE(posix::MenuFromHandle(spare), nullptr);
+    EXPECT_FALSE(DestroyMenu(bar));
+}
+
+TEST_F(MenuTest, ResetMenusFreesEveryMenu) {
+    BuildMenuBar();
+    HMENU loose = CreatePopupMenu();
+    posix::ResetMenus();
+    for (HMENU gone : {bar, file, recent, help, loose}) EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
+}
+
+TEST_F(MenuTest, HandlesAreDistinctAndNeverWindowHandles) {
+    std::vector<HMENU> menus;
+    for (int i = 0; i < 64; ++i) menus.push_back(i % 2 ? CreateMenu() : CreatePopupMenu());
+    for (size_t i = 0; i < menus.size(); ++i) {
+        ASSERT_NE(menus[i], nullptr);
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(menus[i], menus[j]);
+        EXPECT_FALSE(IsWindow((HWND)menus[i]));
+        EXPECT_EQ((UINT_PTR)menus[i] >> 32, 0u) << "a popup's id must be able to hold its handle";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// DrawMenuBar
+// ---------------------------------------------------------------------------------------------------
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(MenuTest, DrawMenuBarNeedsAWindow) {
+    posix::ResetWindows();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.lpszClassName = u"menu test window";
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    HWND window = CreateWindowExW(0, u"menu test window", u"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(DrawMenuBar(window));
+    EXPECT_EQ(posix::MenuFromHandle((HMENU)window), nullptr);
+    DestroyWindow(window);
+    SetLastError(kUntouched);
+    EXPECT_FALSE(DrawMenuBar(window));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    posix::ResetWindows();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Menu templates
+// ---------------------------------------------------------------------------------------------------
+
+// Builds a menu template: MENUHEADER, then items of WORD flags, WORD id (not for popups) and text.
+class TemplateWriter {
+public:
+    TemplateWriter() { Words({0, 0}); }
+    TemplateWriter &Item(WORD flags, WORD id, const std::u16string &text) {
+        Words({flags, id});
+        return Text(text);
+    }
+    TemplateWriter &Popup(WORD flags, const std::u16string &text) {
+        Words({WORD(flags | MF_POPUP)});
+        return Text(text);
+    }
+    const WORD *Data() const { return words_.data(); }
+
+private:
+    void Words(std::initializer_list<WORD> words) { words_.insert(words_.end(), words); }
+    TemplateWriter &Text(const std::u16string &text) {
+        words_.insert(words_.end(), text.begin(), text.end());
+        words_.push_back(0);
+        return *this;
+    }
+    std::vector<WORD> words_;
+};
+
+TEST_F(MenuTest, LoadMenuIndirectBuildsTheTree) {
+    TemplateWriter t;
+    t.Item(0, 10, u"First")
+        .Popup(0, u"Sub")
+        .Item(MF_GRAYED, 20, u"Grey")
+        .Item(0, 0, u"")  // a separator, as resource compilers write one
+        .Popup(MF_END, u"Deeper")
+        .Item(MF_CHECKED | MF_END, 30, u"Ticked")
+        .Item(MF_END, 40, u"Last");
+    HMENU menu = LoadMenuIndirectW(t.Data());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(Dump(menu),
+              "First 10\n"
+              "Sub >\n"
+              "  Grey 20 grey\n"
+              "  ---\n"
+              "  Deeper >\n"
+              "    Ticked 30 checked\n"
+              "Last 40\n");
+}
+
+TEST_F(MenuTest, LoadMenuIndirectRefusesOtherTemplateVersions) {
+    const WORD extended[] = {1, 4, 0, 0, 0, 0};
+    SetLastError(kUntouched);
+    EXPECT_EQ(LoadMenuIndirectW(extended), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA));
+}
+
+}  // namespace

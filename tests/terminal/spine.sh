@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The real editor in a real terminal (tmux, 80 x 24): the first screen, the menu, About, a second start
+# that hands over without drawing, Quit with exit code 0 and the terminal given back.
+set -euo pipefail
+binary=$(realpath "$1")
+work=$(mktemp -d)
+session="scrivel-check-$$"
+trap 'tmux kill-session -t "$session" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work/root" "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
+
+fail() {
+  echo "FAIL: $1"
+  echo "--- screen ---"
+  tmux capture-pane -p -t "$session" || true
+  exit 1
+}
+screen() { tmux capture-pane -p -t "$session"; }
+# Waits until the screen shows the text, for up to five seconds.
+wait_for() {
+  for _ in $(seq 50); do
+    screen | grep -qF -- "$1" && return 0
+    sleep 0.1
+  done
+  fail "the screen never showed: $1"
+}
+wait_gone() {
+  for _ in $(seq 50); do
+    screen | grep -qF -- "$1" || return 0
+    sleep 0.1
+  done
+  fail "the screen still shows: $1"
+}
+
+tmux new-session -d -s "$session" -x 80 -y 24 \
+  "XDG_RUNTIME_DIR=$work/run '$binary' --root '$work/root' --registry '$work/registry.reg'; echo \"exit=\$?\"; sleep 30"
+wait_for "Scrivel - untitled"
+[ "$(screen | head -n 1 | sed 's/^ *//' | cut -c1-18)" = "Scrivel - untitled" ] || fail "title row"
+last=$(screen | sed -n 24p)
+[[ "$last" == " Mark "* ]] || fail "Mark at the left of the bottom row"
+[[ "$last" == *" Menu" || "$last" == *" Menu " ]] || fail "Menu at the right of the bottom row"
+
+tmux send-keys -t "$session" F2
+wait_for "1  File"
+for item in "2  Edit" "3  Find" "4  Find next" "5  Misc." "6  Quit"; do screen | grep -qF "$item" || fail "menu item $item"; done
+tmux send-keys -t "$session" 1
+wait_for "1  Open"
+for item in "2  New" "3  Save As" "4  Save" "5  Recent files"; do screen | grep -qF "$item" || fail "File item $item"; done
+tmux send-keys -t "$session" Escape
+tmux send-keys -t "$session" 5
+wait_for "1  Word wrap"
+tmux send-keys -t "$session" 3
+wait_for "About"
+screen | grep -qF "Scrivel - " || fail "About text"
+tmux send-keys -t "$session" Enter
+wait_gone "1.0.0.2"
+
+# A second start while the first runs: exit code 0 at once, nothing drawn.
+second_out="$work/second.out"
+XDG_RUNTIME_DIR="$work/run" timeout 20 "$binary" --root "$work/root" --registry "$work/registry.reg" \
+  >"$second_out" 2>&1 </dev/null && second=0 || second=$?
+[ "$second" = 0 ] || fail "the second start ended with $second"
+[ ! -s "$second_out" ] || fail "the second start wrote to the terminal: $(cat "$second_out")"
+
+tmux send-keys -t "$session" F2
+wait_for "6  Quit"
+tmux send-keys -t "$session" 6
+wait_for "exit=0"
+echo "PASS: first screen, menu, About, second start and Quit"
