@@ -1,1 +1,240 @@
-int main(){}
+// The "edit" control with large documents: setting the text, typing, moving the caret, drawing an 80 x 24
+// screen, re-creating the control with and without word wrap, and the memory it holds.
+//
+// Documents are 1, 16 and 64 MB (2^20 characters each) of CR LF lines of about 80 characters, made of
+// words so that wrap has places to break. The second argument is 0 without wrap, 1 with wrap.
+//
+//   ninja -C build edit_bench && ./build/bench/edit_bench
+#include "platform/posix/headless/headless.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+const HINSTANCE kInstance = (HINSTANCE)0x400000;
+constexpr DWORD kNoWrapStyle = 0x50B101C4;  // with WS_HSCROLL and ES_AUTOHSCROLL: lines scroll sideways
+constexpr DWORD kWrapStyle = 0x50A10144;    // without them: lines wrap at the control's width
+
+DWORD StyleFor(int64_t wrap) { return wrap ? kWrapStyle : kNoWrapStyle; }
+
+const std::u16string &Document(int64_t megabytes) {
+    static std::map<int64_t, std::u16string> documents;
+    std::u16string &text = documents[megabytes];
+    if (!text.empty()) return text;
+    static const char16_t *const kWords[] = {u"edit",  u"control", u"line",   u"of",    u"text",  u"with",
+                                             u"words", u"that",    u"wrap",   u"at",    u"the",   u"edge",
+                                             u"a",     u"screen",  u"caret",  u"moves", u"down",  u"through",
+                                             u"large", u"document", u"typing", u"in",    u"middle", u"fast"};
+    const size_t wordCount = sizeof kWords / sizeof kWords[0];
+    size_t target = size_t(megabytes) << 20;
+    text.reserve(target + 128);
+    for (size_t w = 0; text.size() < target;) {
+        size_t lineStart = text.size();
+        while (text.size() - lineStart < 70) {
+            text += kWords[w++ % wordCount];
+            text += u' ';
+            w += text.size() % 3;  // vary the lines
+        }
+        text += u"\r\n";
+    }
+    return text;
+}
+
+// A top-level window with an edit of the given style filling its client area, on an 80 x 24 screen.
+class Scene {
+public:
+    Scene(DWORD style, const std::u16string &text) {
+        posix::ResetPlatform();
+        screen_ = std::make_unique<posix::HeadlessScreen>(80, 24);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = u"BenchHost";
+        wc.hInstance = kInstance;
+        RegisterClassW(&wc);
+        host_ = CreateWindowExW(0, u"BenchHost", u"Bench", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+        edit_ = CreateEdit(style);
+        SetWindowTextW(edit_, text.c_str());
+        SetFocus(edit_);
+    }
+    ~Scene() {
+        DestroyWindow(host_);
+        posix::ResetPlatform();
+    }
+
+    HWND CreateEdit(DWORD style) {
+        RECT client{};
+        GetClientRect(host_, &client);
+        HWND edit = CreateWindowExW(0, u"edit", u"", style, 0, 0, client.right, client.bottom, host_,
+                                    (HMENU)120, kInstance, nullptr);
+        SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+        return edit;
+    }
+    HWND Edit() const { return edit_; }
+    void ReplaceEdit(HWND edit) { edit_ = edit; }
+    void Caret(size_t pos) const { SendMessageW(edit_, EM_SETSEL, pos, pos); }
+    size_t Length() const { return size_t(GetWindowTextLengthW(edit_)); }
+
+private:
+    std::unique_ptr<posix::HeadlessScreen> screen_;
+    HWND host_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Time
+// ---------------------------------------------------------------------------------------------------
+
+void BM_SetText(benchmark::State &state) {
+    const std::u16string &text = Document(state.range(0));
+    Scene scene(StyleFor(state.range(1)), u"");
+    for (auto _ : state) SetWindowTextW(scene.Edit(), text.c_str());
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+// One character typed in the middle of the document, the caret staying where typing left it.
+void BM_TypeInMiddle(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    for (auto _ : state) SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+}
+
+// Each character typed somewhere else: no cost may depend on how far the last edit was.
+void BM_TypeAtScatteredPlaces(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
+    size_t length = scene.Length();
+    size_t pos = 12345;
+    for (auto _ : state) {
+        pos = (pos * 2654435761u + 97) % length;
+        scene.Caret(pos);
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+    }
+}
+
+void BM_CaretDown(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
+    size_t middle = scene.Length() / 2;
+    scene.Caret(middle);
+    int64_t moves = 0;
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_KEYDOWN, VK_DOWN, 1);
+        if (++moves % 50000 == 0) {
+            state.PauseTiming();  // back to the middle before the end of the text is reached
+            scene.Caret(middle);
+            state.ResumeTiming();
+        }
+    }
+}
+
+// The whole 80 x 24 screen drawn into a cell grid, with the caret in the middle of the document.
+void BM_RenderScreen(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        posix::RenderScreen(grid);
+        benchmark::DoNotOptimize(grid.At(0, 1));
+    }
+}
+
+// A keystroke as a person sees it: the character typed, then the screen drawn.
+void BM_TypeAndRender(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        posix::RenderScreen(grid);
+    }
+}
+
+// What switching word wrap costs: the text copied out, the control destroyed and created with the other
+// style, the text and selection set again and the caret scrolled into view.
+void BM_ToggleWrap(benchmark::State &state) {
+    int64_t wrap = state.range(1);
+    Scene scene(StyleFor(wrap), Document(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    std::u16string copy;
+    for (auto _ : state) {
+        HWND old = scene.Edit();
+        int n = GetWindowTextLengthW(old);
+        copy.resize(size_t(n) + 1);
+        GetWindowTextW(old, copy.data(), n + 1);
+        DWORD start = 0, end = 0;
+        SendMessageW(old, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+        DestroyWindow(old);
+        wrap = !wrap;
+        HWND edit = scene.CreateEdit(StyleFor(wrap));
+        scene.ReplaceEdit(edit);
+        SetWindowTextW(edit, copy.c_str());
+        SendMessageW(edit, EM_SETSEL, start, end);
+        SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+        SetFocus(edit);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(Document(state.range(0)).size()));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Memory
+// ---------------------------------------------------------------------------------------------------
+
+size_t HeapInUse() {
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+size_t ResidentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return size_t(resident) * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Bytes the control holds for the document: the heap in use (malloc's own count, mallinfo2) before the
+// control is created and after its text is set, divided by the characters; the source string is
+// allocated before the first reading. The same for the resident set, which malloc's reuse of freed
+// memory can make smaller than the heap figure.
+void BM_Memory(benchmark::State &state) {
+    const std::u16string &text = Document(state.range(0));
+    for (auto _ : state) {
+        malloc_trim(0);
+        size_t heapBefore = HeapInUse(), rssBefore = ResidentBytes();
+        Scene scene(StyleFor(state.range(1)), text);
+        size_t heapAfter = HeapInUse(), rssAfter = ResidentBytes();
+        double chars = double(text.size());
+        state.counters["heap_bytes_per_char"] = double(heapAfter - heapBefore) / chars;
+        state.counters["rss_bytes_per_char"] = double(rssAfter > rssBefore ? rssAfter - rssBefore : 0) / chars;
+        // After typing in many places the edited blocks have grown.
+        size_t length = scene.Length(), pos = 777;
+        for (int i = 0; i < 1000; ++i) {
+            pos = (pos * 2654435761u + 97) % length;
+            scene.Caret(pos);
+            SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        }
+        state.counters["heap_bytes_per_char_after_1000_edits"] = double(HeapInUse() - heapBefore) / chars;
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark *b) { b->ArgsProduct({{1, 16, 64}, {0, 1}}); }
+
+BENCHMARK(BM_SetText)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeInMiddle)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypeAtScatteredPlaces)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaretDown)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderScreen)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypeAndRender)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ToggleWrap)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memory)->Apply(Sizes)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

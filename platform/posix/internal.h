@@ -66,6 +66,8 @@ HWND ActiveTopLevel();                    // the top-level window shown on scree
 
 // Registers one of the platform's own control classes.
 void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style = 0);
+// The built-in control classes, each registered by its own control's file.
+void RegisterEditClass();
 
 // Client rectangle of a window in screen pixels (the client area is the window rectangle less its border).
 RECT ClientRectOnScreen(Window *window);

@@ -62,8 +62,9 @@ std::optional<ItemRef> FindByPosition(HMENU menu, UINT position) {
     return ItemRef{menu, position};
 }
 
-// Depth first, in item order. A plain item with the id wins at once; a popup whose own id (its
-// submenu's handle) matches counts only when nothing inside any submenu does.
+// Depth first, in item order. A plain item with the id wins at once. A popup whose own id (its
+// submenu's handle) matches is held in reserve: it counts only when nothing inside its submenu, nor
+// anything after it in the same menu, has the id.
 std::optional<ItemRef> FindByCommand(HMENU menu, UINT id, int depth = 0) {
     Menu *m = MenuFromHandle(menu);
     if (!m || depth > kMaxMenuDepth) return std::nullopt;
@@ -110,8 +111,8 @@ int Depth(HMENU menu, int depth = 0) {
     return deepest;
 }
 
-// Whether subMenu may hang below parent: it must be a menu, and the result must be a tree no deeper than
-// the limit.
+// Whether subMenu may hang below parent: it must be a menu, must not hold parent (menus never form a
+// cycle), and must not itself be nested too deeply.
 bool CanAttach(HMENU parent, HMENU subMenu) {
     if (!MenuFromHandle(subMenu)) {
         SetLastError(ERROR_INVALID_MENU_HANDLE);

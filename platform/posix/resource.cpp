@@ -45,7 +45,7 @@ ResourceState &State() {
     return state;
 }
 
-constexpr uintptr_t kInstance = 0x00400000;  // the classic image base; non-null, and never a window handle
+constexpr uintptr_t kInstance = 0x00400000;  // the classic image base of a Win32 program
 
 // Resource handles are indexes into the directory, tagged so that they cannot pass for anything else.
 constexpr uintptr_t kResourceTag = 0x00C00004;
@@ -312,7 +312,7 @@ DWORD SizeofResource(HMODULE module, HRSRC resource) {
 
 // With maxCount 0 the buffer receives a read-only pointer to the string in the image, which is not
 // NUL-terminated, and the result is its length. Otherwise the string is copied, cut to maxCount - 1
-// characters and terminated.
+// characters and terminated; as in Win32, a buffer of one character is left alone.
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int maxCount) {
     if (!buffer || maxCount < 0) return 0;
     const WCHAR *text = nullptr;

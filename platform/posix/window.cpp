@@ -22,6 +22,7 @@ struct WindowState {
     HWND active = nullptr;
     std::vector<std::pair<HHOOK, HOOKPROC>> cbtHooks;  // newest first, as hook chains run
     uintptr_t nextHook = 0x6000010;
+    bool systemClassesRegistered = false;  // the built-in control classes are among classes
 };
 
 WindowState &State() {
@@ -35,7 +36,10 @@ constexpr uintptr_t kRemoteTag = uintptr_t(0x7E) << 40;
 
 bool SameName(const U16String &a, const WCHAR *b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
+void EnsureSystemClasses();
+
 WindowClass *FindClass(const WCHAR *name) {
+    EnsureSystemClasses();
     if (!name) return nullptr;
     for (auto &c : State().classes)
         if (SameName(c->name, name)) return c.get();
@@ -130,6 +134,17 @@ std::vector<Window *> TopLevelWindows() { return State().topLevel; }
 
 HWND ActiveTopLevel() { return State().active; }
 
+namespace {
+
+// The platform's own control classes exist before the first lookup of any class.
+void EnsureSystemClasses() {
+    if (State().systemClassesRegistered) return;
+    State().systemClassesRegistered = true;
+    RegisterEditClass();
+}
+
+}  // namespace
+
 void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style) {
     if (FindClass(name)) return;
     auto c = std::make_unique<WindowClass>();
@@ -199,6 +214,7 @@ void ResetWindows() {
     s.windows.clear();
     s.topLevel.clear();
     s.classes.clear();
+    s.systemClassesRegistered = false;
     s.focus = nullptr;
     s.active = nullptr;
     s.nextHandle = 0x10010;

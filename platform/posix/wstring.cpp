@@ -12,9 +12,13 @@ using posix::ToUpper;
 
 namespace {
 
-int Sign(int difference) { return (difference > 0) - (difference < 0); }
+int Sign(int difference) {
+    return (difference > 0) - (difference < 0);
+}
 
-bool IsSpace(WCHAR c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsSpace(WCHAR c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 }  // namespace
 
@@ -24,7 +28,8 @@ bool IsSpace(WCHAR c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 size_t wcslen(const WCHAR *s) {
     const WCHAR *p = s;
-    while (*p) ++p;
+    while (*p)
+        ++p;
     return size_t(p - s);
 }
 
@@ -38,8 +43,10 @@ WCHAR *wcscpy(WCHAR *dst, const WCHAR *src) {
 // Like strncpy: stops at count without a terminator, and pads a shorter source with zeros.
 WCHAR *wcsncpy(WCHAR *dst, const WCHAR *src, size_t count) {
     size_t i = 0;
-    for (; i < count && src[i]; ++i) dst[i] = src[i];
-    for (; i < count; ++i) dst[i] = 0;
+    for (; i < count && src[i]; ++i)
+        dst[i] = src[i];
+    for (; i < count; ++i)
+        dst[i] = 0;
     return dst;
 }
 
@@ -49,7 +56,8 @@ WCHAR *wcscat(WCHAR *dst, const WCHAR *src) {
 }
 
 int wcscmp(const WCHAR *a, const WCHAR *b) {
-    while (*a && *a == *b) ++a, ++b;
+    while (*a && *a == *b)
+        ++a, ++b;
     return Sign(int(*a) - int(*b));
 }
 
@@ -67,7 +75,9 @@ const WCHAR *wcschr(const WCHAR *s, WCHAR c) {
         if (!*s) return nullptr;
     }
 }
-WCHAR *wcschr(WCHAR *s, WCHAR c) { return const_cast<WCHAR *>(wcschr(const_cast<const WCHAR *>(s), c)); }
+WCHAR *wcschr(WCHAR *s, WCHAR c) {
+    return const_cast<WCHAR *>(wcschr(const_cast<const WCHAR *>(s), c));
+}
 
 const WCHAR *wcsrchr(const WCHAR *s, WCHAR c) {
     const WCHAR *found = nullptr;
@@ -76,7 +86,9 @@ const WCHAR *wcsrchr(const WCHAR *s, WCHAR c) {
         if (!*s) return found;
     }
 }
-WCHAR *wcsrchr(WCHAR *s, WCHAR c) { return const_cast<WCHAR *>(wcsrchr(const_cast<const WCHAR *>(s), c)); }
+WCHAR *wcsrchr(WCHAR *s, WCHAR c) {
+    return const_cast<WCHAR *>(wcsrchr(const_cast<const WCHAR *>(s), c));
+}
 
 const WCHAR *wcsstr(const WCHAR *haystack, const WCHAR *needle) {
     const WCHAR first = needle[0];
@@ -84,7 +96,8 @@ const WCHAR *wcsstr(const WCHAR *haystack, const WCHAR *needle) {
     for (const WCHAR *h = haystack; *h; ++h) {
         if (*h != first) continue;
         size_t i = 1;
-        while (needle[i] && h[i] == needle[i]) ++i;
+        while (needle[i] && h[i] == needle[i])
+            ++i;
         if (!needle[i]) return h;
         if (!h[i]) return nullptr;  // the rest of the haystack is shorter than the needle
     }
@@ -94,7 +107,9 @@ WCHAR *wcsstr(WCHAR *haystack, const WCHAR *needle) {
     return const_cast<WCHAR *>(wcsstr(const_cast<const WCHAR *>(haystack), needle));
 }
 
-int lstrlenW(LPCWSTR s) { return s ? int(wcslen(s)) : 0; }
+int lstrlenW(LPCWSTR s) {
+    return s ? int(wcslen(s)) : 0;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Case
@@ -111,13 +126,15 @@ int _wcsicmp(const WCHAR *a, const WCHAR *b) {
 
 WCHAR *_wcsupr(WCHAR *s) {
     const WCHAR *upper = posix::Cases().upper;
-    for (WCHAR *p = s; *p; ++p) *p = upper[*p];
+    for (WCHAR *p = s; *p; ++p)
+        *p = upper[*p];
     return s;
 }
 
 WCHAR *_wcslwr(WCHAR *s) {
     const WCHAR *lower = posix::Cases().lower;
-    for (WCHAR *p = s; *p; ++p) *p = lower[*p];
+    for (WCHAR *p = s; *p; ++p)
+        *p = lower[*p];
     return s;
 }
 
@@ -144,7 +161,8 @@ WCHAR *_itow(int value, WCHAR *buffer, int radix) {
         digits[n++] = WCHAR(digit < 10 ? u'0' + digit : u'a' + digit - 10);
         magnitude /= unsigned(radix);
     } while (magnitude);
-    while (n) *p++ = digits[--n];
+    while (n)
+        *p++ = digits[--n];
     *p = 0;
     return buffer;
 }
@@ -152,7 +170,8 @@ WCHAR *_itow(int value, WCHAR *buffer, int radix) {
 // Leading blanks, an optional sign, decimal digits; anything else ends the number. Out-of-range values
 // stop at INT_MAX or INT_MIN.
 int _wtoi(const WCHAR *s) {
-    while (IsSpace(*s)) ++s;
+    while (IsSpace(*s))
+        ++s;
     bool negative = *s == u'-';
     if (*s == u'-' || *s == u'+') ++s;
     long long value = 0;

@@ -2,6 +2,7 @@
 // item information and its text-length rules, inserting, checking and enabling, deleting and removing,
 // handles and their errors, and menus built from templates.
 #include "platform/posix/internal.h"
+#include "tests/platform/menu_dump.h"
 
 #include <gtest/gtest.h>
 
@@ -13,51 +14,9 @@ namespace {
 constexpr DWORD kUntouched = 0xDEADBEEF;  // a last-error value no call here sets
 constexpr DWORD kNoItem = 0xFFFFFFFF;     // what the state calls return for a missing item
 
-std::string Narrow(const WCHAR *text) {
-    std::string out;
-    for (; text && *text; ++text) out += char(*text);
-    return out;
-}
-
-MENUITEMINFOW InfoRecord(UINT mask) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof(info);
-    info.fMask = mask;
-    return info;
-}
-
-// One line an item, indented by level: its text (or "---"), its command, "grey" and "checked", and ">"
-// for a popup, whose items follow.
-void DumpInto(HMENU menu, int level, std::string &out) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        WCHAR text[64];
-        MENUITEMINFOW info = InfoRecord(MIIM_TYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU);
-        info.dwTypeData = text;
-        info.cch = 64;
-        if (!GetMenuItemInfoW(menu, i, TRUE, &info)) {
-            out += "<unreadable>\n";
-            continue;
-        }
-        std::string line(level * 2, ' ');
-        if (info.fType & MFT_SEPARATOR) {
-            line += "---";
-        } else {
-            line += Narrow(text);
-            if (!info.hSubMenu) line += " " + std::to_string(info.wID);
-        }
-        if (info.fState & MFS_GRAYED) line += " grey";
-        if (info.fState & MFS_CHECKED) line += " checked";
-        if (info.hSubMenu) line += " >";
-        out += line + "\n";
-        if (info.hSubMenu) DumpInto(info.hSubMenu, level + 1, out);
-    }
-}
-
-std::string Dump(HMENU menu) {
-    std::string out;
-    DumpInto(menu, 0, out);
-    return out;
-}
+using menu_dump::Dump;
+using menu_dump::InfoRecord;
+using menu_dump::Narrow;
 
 class MenuTest : public ::testing::Test {
 protected:
@@ -140,8 +99,6 @@ TEST_F(MenuTest, MissingItemsFailWithMenuItemNotFound) {
     BuildMenuBar();
     MENUITEMINFOW info = InfoRecord(MIIM_ID);
     SetLastError(kUntouched);
-    EXPECT_FALSE(GetMenuItemInfoW(file, 4 + 0, TRUE, &info) && GetMenuItemInfoW(file, 5, TRUE, &info));
-    SetLastError(kUntouched);
     EXPECT_FALSE(GetMenuItemInfoW(file, GetMenuItemCount(file), TRUE, &info));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
     SetLastError(kUntouched);
@@ -175,7 +132,7 @@ TEST_F(MenuTest, ItemTextFollowsTheCchRules) {
         UINT cchOut;
     };
     for (const Case &c : {Case{64, "&Open", 5}, Case{6, "&Open", 5}, Case{5, "&Ope", 4}, Case{3, "&O", 2}}) {
-        WCHAR buffer[64];
+        WCHAR buffer[80];
         std::fill(std::begin(buffer), std::end(buffer), u'#');
         MENUITEMINFOW info = InfoRecord(MIIM_TYPE);
         info.dwTypeData = buffer;
@@ -290,13 +247,13 @@ TEST_F(MenuTest, ByCommandCallsReachIntoSubmenus) {
               "  one.txt 7000 grey\n");
 }
 
-TEST_F(MenuTest, AnItemInsideASubmenuWinsOverAPopupWithTheSameId) {
+TEST_F(MenuTest, APlainItemWinsOverAPopupWithTheSameId) {
     BuildMenuBar();
     UINT recentId = UINT((UINT_PTR)recent);
-    AppendMenuW(help, MF_STRING, recentId, u"Same id");
-    // The Recent popup (in File, before Help) carries that id too, but the plain item wins.
+    AppendMenuW(file, MF_STRING, recentId, u"Same id");
+    // The Recent popup comes first and carries that id too, but the plain item after it wins.
     EXPECT_EQ(CheckMenuItem(bar, recentId, MF_BYCOMMAND | MF_CHECKED), 0u);
-    EXPECT_EQ(GetMenuState(help, 1, MF_BYPOSITION), UINT(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(file, 4, MF_BYPOSITION), UINT(MF_CHECKED));
     EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION) & MF_CHECKED, 0u);
 }
 
@@ -457,7 +414,8 @@ TEST_F(MenuTest, DestroyMenuTakesItsSubmenusAlong) {
     BuildMenuBar();
     HMENU spare = CreatePopupMenu();
     ASSERT_TRUE(DestroyMenu(bar));
-    for (HMENU gone : {bar, file, recent, help}) EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
+    for (HMENU gone : {bar, file, recent, help})
+        EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
     EXPECT_NE(posix::MenuFromHandle(spare), nullptr);
     EXPECT_FALSE(DestroyMenu(bar));
 }
@@ -466,44 +424,73 @@ TEST_F(MenuTest, ResetMenusFreesEveryMenu) {
     BuildMenuBar();
     HMENU loose = CreatePopupMenu();
     posix::ResetMenus();
-    for (HMENU gone : {bar, file, recent, help, loose}) EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
+    for (HMENU gone : {bar, file, recent, help, loose})
+        EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
 }
 
-TEST_F(MenuTest, HandlesAreDistinctAndNeverWindowHandles) {
+TEST_F(MenuTest, HandlesAreDistinctAndFitInACommandId) {
     std::vector<HMENU> menus;
-    for (int i = 0; i < 64; ++i) menus.push_back(i % 2 ? CreateMenu() : CreatePopupMenu());
+    for (int i = 0; i < 64; ++i)
+        menus.push_back(i % 2 ? CreateMenu() : CreatePopupMenu());
     for (size_t i = 0; i < menus.size(); ++i) {
         ASSERT_NE(menus[i], nullptr);
-        for (size_t j = 0; j < i; ++j) EXPECT_NE(menus[i], menus[j]);
-        EXPECT_FALSE(IsWindow((HWND)menus[i]));
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(menus[i], menus[j]);
         EXPECT_EQ((UINT_PTR)menus[i] >> 32, 0u) << "a popup's id must be able to hold its handle";
     }
 }
 
 // ---------------------------------------------------------------------------------------------------
-// DrawMenuBar
+// Menus and windows
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-TEST_F(MenuTest, DrawMenuBarNeedsAWindow) {
-    posix::ResetWindows();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = u"menu test window";
-    ASSERT_NE(RegisterClassW(&wc), 0);
-    HWND window = CreateWindowExW(0, u"menu test window", u"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                  nullptr, nullptr);
+class MenuWindowTest : public MenuTest {
+protected:
+    void SetUp() override {
+        MenuTest::SetUp();
+        posix::ResetWindows();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = PlainProc;
+        wc.lpszClassName = u"menu test window";
+        ASSERT_NE(RegisterClassW(&wc), 0);
+    }
+    void TearDown() override {
+        posix::ResetWindows();
+        MenuTest::TearDown();
+    }
+    HWND NewWindow() {
+        return CreateWindowExW(0, u"menu test window", u"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+    }
+};
+
+TEST_F(MenuWindowTest, MenuAndWindowHandlesNeverMeet) {
+    std::vector<HWND> windows;
+    std::vector<HMENU> menus;
+    for (int i = 0; i < 32; ++i) {
+        windows.push_back(NewWindow());
+        menus.push_back(CreatePopupMenu());
+    }
+    for (HWND window : windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(posix::MenuFromHandle((HMENU)window), nullptr);
+    }
+    for (HMENU menu : menus)
+        EXPECT_FALSE(IsWindow((HWND)menu));
+}
+
+TEST_F(MenuWindowTest, DrawMenuBarNeedsAWindow) {
+    HWND window = NewWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(DrawMenuBar(window));
-    EXPECT_EQ(posix::MenuFromHandle((HMENU)window), nullptr);
     DestroyWindow(window);
     SetLastError(kUntouched);
     EXPECT_FALSE(DrawMenuBar(window));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
-    posix::ResetWindows();
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -62,8 +62,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~EnvVar() {
-        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-        else unsetenv(name_.c_str());
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
     }
     EnvVar(const EnvVar &) = delete;
     EnvVar &operator=(const EnvVar &) = delete;

@@ -18,7 +18,7 @@ TEST_F(DocumentTest, TypingMarksTheTitleAndSaveWritesTheFileExactly) {
     WriteFile("notes.txt", "hello\r\nworld");
     std::u16string titleTyped;
     bool saveEnabledTyped = false;
-    screen.Key(VK_END).Type(u"!").Then([&] {
+    CaretToEnd().Type(u"!").Then([&] {
         titleTyped = Title();
         saveEnabledTyped = !MenuItemGrayed(IDM_FILE_SAVE);
     });
@@ -37,7 +37,7 @@ TEST_F(DocumentTest, EveryByteValueSurvivesOpenAnEditTakenBackAndSave) {
     std::string bytes;
     for (int b = 1; b < 256; ++b) bytes += char(b);
     WriteFile("all.bin", bytes);
-    screen.Key(VK_END).Type(u"x").Key(VK_TBACK);
+    CaretToEnd().Type(u"x").Key(VK_TBACK);
     Menu({kFile, kSave});
     Run(u"\\all.bin");
     EXPECT_EQ(EditorText().size(), 255u);
@@ -46,7 +46,7 @@ TEST_F(DocumentTest, EveryByteValueSurvivesOpenAnEditTakenBackAndSave) {
 
 TEST_F(DocumentTest, CharactersOutsideTheCodePageAreSavedAsQuestionMarks) {
     WriteFile("a.txt", "a");
-    screen.Key(VK_END).Type(u"\u4E00\u20AC");
+    CaretToEnd().Type(u"\u4E00\u20AC");
     Menu({kFile, kSave});
     Run(u"\\a.txt");
     EXPECT_EQ(ReadFile("a.txt"), "a?\x80");
@@ -74,7 +74,7 @@ TEST_F(DocumentTest, NewOnACleanDocumentAsksNothing) {
 
 TEST_F(DocumentTest, NewOnAModifiedDocumentAndNoKeepsEverything) {
     WriteFile("n.txt", "text");
-    screen.Key(VK_END).Type(u"+");
+    CaretToEnd().Type(u"+");
     Menu({kFile, kNew}).Key(VK_TSOFT2);
     Run(u"\\n.txt");
     EXPECT_EQ(EditorText(), u"text+");
@@ -85,7 +85,7 @@ TEST_F(DocumentTest, NewOnAModifiedDocumentAndNoKeepsEverything) {
 
 TEST_F(DocumentTest, NewOnAModifiedDocumentAndYesEmptiesIt) {
     WriteFile("n.txt", "text");
-    screen.Key(VK_END).Type(u"+");
+    CaretToEnd().Type(u"+");
     Menu({kFile, kNew}).Key(VK_TSOFT1);
     Run(u"\\n.txt");
     EXPECT_EQ(EditorText(), u"");
@@ -96,7 +96,8 @@ TEST_F(DocumentTest, NewOnAModifiedDocumentAndYesEmptiesIt) {
 
 TEST_F(DocumentTest, SavingAShorterTextCutsTheFileToIt) {
     WriteFile("s.txt", "a much longer text than what stays");
-    screen.Key(VK_END).Then([] { SetWindowTextW(EditorControl, u"short"); }).Type(u"!");
+    screen.Then([] { SetWindowTextW(EditorControl, u"short"); });
+    CaretToEnd().Type(u"!");
     Menu({kFile, kSave});
     Run(u"\\s.txt");
     EXPECT_EQ(ReadFile("s.txt"), "short!");
@@ -104,7 +105,8 @@ TEST_F(DocumentTest, SavingAShorterTextCutsTheFileToIt) {
 
 TEST_F(DocumentTest, AnEmptyDocumentIsNeverWritten) {
     WriteFile("e.txt", "keep me");
-    screen.Key(VK_END).Then([] { SetWindowTextW(EditorControl, u"x"); }).Key(VK_TBACK);
+    screen.Then([] { SetWindowTextW(EditorControl, u"x"); });
+    CaretToEnd().Key(VK_TBACK);
     Menu({kFile, kSave});
     Run(u"\\e.txt");
     EXPECT_EQ(ReadFile("e.txt"), "keep me");
@@ -132,7 +134,7 @@ TEST_F(DocumentTest, AFileWithAZeroByteShowsTheTextBeforeItAndSaysSo) {
 TEST_F(DocumentTest, ASaveThatCannotOpenItsFileKeepsTheDocumentUnsaved) {
     WriteFile("gone.txt", "old");
     std::string box;
-    screen.Key(VK_END).Type(u"new").Then([&] {
+    CaretToEnd().Type(u"new").Then([&] {
         fs::remove(RootPath("gone.txt"));
         fs::create_directory(RootPath("gone.txt"));  // a folder where the file was cannot be written
     });
@@ -150,7 +152,7 @@ TEST_F(DocumentTest, ASaveThatCannotOpenItsFileKeepsTheDocumentUnsaved) {
 TEST_F(DocumentTest, ASaveAsThatCannotCreateItsFileKeepsTheOldPath) {
     WriteFile("keep.txt", "k");
     std::string box;
-    screen.Key(VK_END).Type(u"2").Then([] { SaveDocumentAs(u"\\missing\\folder\\new.txt"); });
+    CaretToEnd().Type(u"2").Then([] { SaveDocumentAs(u"\\missing\\folder\\new.txt"); });
     screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Run(u"\\keep.txt");
     EXPECT_NE(box.find("Error"), std::string::npos) << box;

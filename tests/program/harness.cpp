@@ -103,3 +103,7 @@ bool ProgramTest::MenuItemGrayed(UINT command) const {
 bool ProgramTest::MenuItemChecked(UINT command) const {
     return (GetMenuState(MainMenu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
+
+posix::HeadlessScreen &ProgramTest::CaretToEnd() {
+    return screen.Press(VK_CONTROL).Key(VK_END).Release(VK_CONTROL);
+}

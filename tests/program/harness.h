@@ -39,6 +39,8 @@ protected:
     // Menu, then the items by their numbers on screen (1 to 9), e.g. Menu({1, 2}) for File, New.
     posix::HeadlessScreen &Menu(std::initializer_list<int> numbers);
     bool MenuItemGrayed(UINT command) const;
+    // Puts the caret after the last character, as Ctrl+End does.
+    posix::HeadlessScreen &CaretToEnd();
     bool MenuItemChecked(UINT command) const;
 
     posix::HeadlessScreen screen{80, 24};

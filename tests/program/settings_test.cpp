@@ -36,7 +36,7 @@ TEST_F(SettingsTest, AStoredFontIsWrittenByteForByteAndAppliedAtTheNextStart) {
     std::string stored = RegistryText();
     EXPECT_NE(stored.find("[HKEY_CURRENT_USER\\Software\\Scrivel]"), std::string::npos) << stored;
     // The four characters and the low byte of the terminator: 9 bytes.
-    EXPECT_NE(stored.find("\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"), std::string::npos) << stored;
     EXPECT_NE(stored.find("\"FontSize\"=dword:0000000c"), std::string::npos) << stored;
 
     TearDown();

@@ -30,17 +30,12 @@ size_t TextStore::BlockHolding(size_t pos) const {
 
 size_t TextStore::BlockEnding(size_t pos) const { return pos == 0 ? 0 : BlockHolding(pos - 1); }
 
-char16_t TextStore::At(size_t pos) const {
+char16_t TextStore::AtElsewhere(size_t pos) const {
     if (pos >= length_) return 0;
-    size_t b = lastBlock_;
-    auto holds = [this, pos](size_t block) {
-        return block < blocks_.size() && pos >= blockStart_[block] &&
-               pos < blockStart_[block] + blocks_[block].chars.size();
-    };
-    if (!holds(b)) {
-        b = holds(b + 1) ? b + 1 : BlockHolding(pos);
-        lastBlock_ = b;
-    }
+    size_t b = lastBlock_ + 1;
+    if (b >= blocks_.size() || pos < blockStart_[b] || pos - blockStart_[b] >= blocks_[b].chars.size())
+        b = BlockHolding(pos);
+    lastBlock_ = b;
     return blocks_[b].chars[pos - blockStart_[b]];
 }
 
@@ -110,7 +105,7 @@ size_t TextStore::BytesHeld() const {
 void TextStore::Assign(const char16_t *text, size_t count) {
     blocks_.clear();
     blocks_.shrink_to_fit();
-    blocks_.reserve((count + kBlockUnits - 1) / kBlockUnits);
+    blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
     AppendBlocks(0, text, count);
     for (Block &b : blocks_) FindStarts(b);
     Recount();
@@ -119,6 +114,7 @@ void TextStore::Assign(const char16_t *text, size_t count) {
 void TextStore::Replace(size_t from, size_t to, const char16_t *text, size_t count) {
     to = std::min(to, length_);
     from = std::min(from, to);
+    if (ReplaceInOneBlock(from, to, text, count)) return;
     EraseRange(from, to);
     InsertAt(from, text, count);
     if (blocks_.empty()) return;
@@ -126,6 +122,54 @@ void TextStore::Replace(size_t from, size_t to, const char16_t *text, size_t cou
     size_t first = BlockHolding(from == 0 ? 0 : std::min(from - 1, length_ - 1));
     size_t last = BlockHolding(std::min(from + count, length_ - 1));
     Tidy(first == 0 ? 0 : first - 1, std::min(last + 1, blocks_.size() - 1));
+}
+
+// Typing and deleting a few characters: the change stays inside one block, and only the line starts
+// around it are found again; the others move by the change in length. Anything that would empty or
+// overfill the block, or meet a CR and LF across its edges, takes the general way.
+bool TextStore::ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, size_t count) {
+    if (blocks_.empty()) return false;
+    size_t b = to > from ? BlockHolding(from) : BlockEnding(from);
+    Block &block = blocks_[b];
+    std::vector<char16_t> &chars = block.chars;
+    size_t offset = from - blockStart_[b], removed = to - from, size = chars.size();
+    if (offset + removed > size) return false;
+    size_t newSize = size - removed + count;
+    if (newSize == 0 || newSize > blockUnits_) return false;
+    bool atStart = offset == 0, atEnd = offset + removed == size;
+    char16_t newFirst = !atStart ? chars[0] : count ? text[0] : chars[removed];
+    char16_t newLast = !atEnd ? chars.back() : count ? text[count - 1] : chars[offset - 1];
+    if (atStart && b > 0 && blocks_[b - 1].chars.back() == kCR && newFirst == kLF) return false;
+    if (atEnd && b + 1 < blocks_.size() && newLast == kCR && blocks_[b + 1].chars.front() == kLF) return false;
+
+    if (chars.capacity() < newSize) chars.reserve(blockUnits_);
+    chars.erase(chars.begin() + offset, chars.begin() + offset + removed);
+    chars.insert(chars.begin() + offset, text, text + count);
+
+    // Starts up to the change stay; those it covered are found again; those after it move.
+    std::vector<uint16_t> &starts = block.starts;
+    auto first = std::lower_bound(starts.begin(), starts.end(), offset);
+    auto after = std::upper_bound(starts.begin(), starts.end(), offset + removed);
+    size_t keptBefore = size_t(first - starts.begin());
+    std::vector<uint16_t> moved(after, starts.end());
+    starts.resize(keptBefore);
+    if (breaks_ == Breaks::Lines) {
+        for (size_t i = offset == 0 ? 0 : offset - 1; i < offset + count; ++i) {
+            bool endsLine = chars[i] == kLF || (chars[i] == kCR && (i + 1 == newSize || chars[i + 1] != kLF));
+            if (endsLine) starts.push_back(uint16_t(i + 1));
+        }
+    }
+    for (uint16_t start : moved) starts.push_back(uint16_t(start - removed + count));
+
+    size_t breaksBefore = startsBefore_[b] + starts.size();
+    for (size_t i = b + 1; i < blocks_.size(); ++i) {
+        blockStart_[i] = blockStart_[i] - removed + count;
+        startsBefore_[i] = breaksBefore;
+        breaksBefore += blocks_[i].starts.size();
+    }
+    length_ = length_ - removed + count;
+    breakCount_ = breaksBefore;
+    return true;
 }
 
 void TextStore::EraseRange(size_t from, size_t to) {
@@ -160,9 +204,9 @@ void TextStore::InsertAt(size_t pos, const char16_t *text, size_t count) {
     size_t b = BlockEnding(pos);
     std::vector<char16_t> &chars = blocks_[b].chars;
     size_t offset = pos - blockStart_[b];
-    if (chars.size() + count <= kBlockUnits) {
+    if (chars.size() + count <= blockUnits_) {
         // One allocation of a whole block's room, so that further typing here allocates nothing.
-        if (chars.capacity() < chars.size() + count) chars.reserve(kBlockUnits);
+        if (chars.capacity() < chars.size() + count) chars.reserve(blockUnits_);
         chars.insert(chars.begin() + offset, text, text + count);
     } else {
         std::u16string units;
@@ -179,7 +223,7 @@ void TextStore::InsertAt(size_t pos, const char16_t *text, size_t count) {
 // Packs units into new blocks placed at index, never parting a CR from the LF after it.
 void TextStore::AppendBlocks(size_t index, const char16_t *units, size_t count) {
     if (count == 0) return;
-    size_t piece = PieceSize(count, kBlockUnits);
+    size_t piece = PieceSize(count, blockUnits_);
     std::vector<Block> fresh;
     fresh.reserve((count + piece - 1) / piece);
     for (size_t pos = 0; pos < count;) {
@@ -199,7 +243,7 @@ void TextStore::Tidy(size_t first, size_t last) {
     // Small neighbours merge, so that many edits cannot fragment the text into tiny blocks.
     for (size_t i = first; i < last && i + 1 < blocks_.size();) {
         std::vector<char16_t> &a = blocks_[i].chars, &b = blocks_[i + 1].chars;
-        if (a.size() + b.size() > kBlockUnits / 2) {
+        if (a.size() + b.size() > blockUnits_ / 2) {
             ++i;
             continue;
         }

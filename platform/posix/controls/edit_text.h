@@ -15,16 +15,28 @@ namespace posix {
 
 class TextStore {
 public:
+    static constexpr size_t kDefaultBlockUnits = 16384;
     enum class Breaks { Lines, None };  // None: a single-line control, where CR and LF are plain characters
 
-    explicit TextStore(Breaks breaks = Breaks::Lines) : breaks_(breaks) {}
+    // blockUnits: the most units a block holds before an insertion splits it (at most 65,000, so that
+    // offsets fit in 16 bits). Tests use tiny blocks to put boundaries everywhere.
+    explicit TextStore(Breaks breaks = Breaks::Lines, size_t blockUnits = kDefaultBlockUnits)
+        : breaks_(breaks), blockUnits_(blockUnits < 2 ? 2 : blockUnits > 65000 ? 65000 : blockUnits) {}
 
     // --- The characters ---
     void Assign(const char16_t *text, size_t count);
     // Replaces [from, to) with count units of text. Positions must be within the text.
     void Replace(size_t from, size_t to, const char16_t *text, size_t count);
     size_t Length() const { return length_; }
-    char16_t At(size_t pos) const;  // sequential reads are cheap: the last block used is remembered
+    // Sequential reads are cheap: the block of the last read is remembered. 0 past the end.
+    char16_t At(size_t pos) const {
+        if (lastBlock_ < blocks_.size()) {
+            size_t offset = pos - blockStart_[lastBlock_];
+            if (pos >= blockStart_[lastBlock_] && offset < blocks_[lastBlock_].chars.size())
+                return blocks_[lastBlock_].chars[offset];
+        }
+        return AtElsewhere(pos);
+    }
     void CopyOut(size_t from, size_t to, char16_t *out) const;
     std::u16string Slice(size_t from, size_t to) const;
 
@@ -41,13 +53,12 @@ public:
 
 private:
     struct Block {
-        std::vector<char16_t> chars;  // at most a little over kBlockUnits
+        std::vector<char16_t> chars;  // about blockUnits_ at most (a CR keeps its LF)
         std::vector<uint16_t> starts; // line starts inside the block, as offsets in (0, size]
     };
 
-    // A block holds at most this many units before an insertion splits it; offsets fit in 16 bits.
-    static constexpr size_t kBlockUnits = 16384;
-
+    char16_t AtElsewhere(size_t pos) const;
+    bool ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, size_t count);
     size_t BlockHolding(size_t pos) const;  // the block with pos among its characters
     size_t BlockEnding(size_t pos) const;   // the block whose characters end at or after pos, from the left
     void EraseRange(size_t from, size_t to);
@@ -58,6 +69,7 @@ private:
     void Recount();
 
     Breaks breaks_;
+    size_t blockUnits_;                 // most units in a block before an insertion splits it
     std::vector<Block> blocks_;         // never an empty block; no block boundary between a CR and its LF
     std::vector<size_t> blockStart_;    // position of each block's first unit
     std::vector<size_t> startsBefore_;  // line starts recorded in the blocks before each block

@@ -15,12 +15,14 @@ void Pair(CaseTables &t, WCHAR upper, WCHAR lower) {
 
 // count letters from upperFirst pair with count letters from lowerFirst.
 void Block(CaseTables &t, WCHAR upperFirst, WCHAR lowerFirst, int count) {
-    for (int i = 0; i < count; ++i) Pair(t, WCHAR(upperFirst + i), WCHAR(lowerFirst + i));
+    for (int i = 0; i < count; ++i)
+        Pair(t, WCHAR(upperFirst + i), WCHAR(lowerFirst + i));
 }
 
 // first is an upper-case letter, first + 1 its lower case, and so on up to last.
 void Alternating(CaseTables &t, WCHAR first, WCHAR last) {
-    for (int c = first; c < last; c += 2) Pair(t, WCHAR(c), WCHAR(c + 1));
+    for (int c = first; c < last; c += 2)
+        Pair(t, WCHAR(c), WCHAR(c + 1));
 }
 
 void AddLatin(CaseTables &t) {
@@ -79,7 +81,8 @@ void AddSymbolsAndFullWidth(CaseTables &t) {
 
 std::unique_ptr<CaseTables> BuildCases() {
     auto t = std::make_unique<CaseTables>();
-    for (int c = 0; c < 65536; ++c) t->upper[c] = t->lower[c] = WCHAR(c);
+    for (int c = 0; c < 65536; ++c)
+        t->upper[c] = t->lower[c] = WCHAR(c);
     AddLatin(*t);
     AddGreek(*t);
     AddCyrillicAndArmenian(*t);

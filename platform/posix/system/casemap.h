@@ -13,7 +13,11 @@ struct CaseTables {
 // Built on first use; the tables never change afterwards.
 const CaseTables &Cases();
 
-inline WCHAR ToUpper(WCHAR ch) { return Cases().upper[ch]; }
-inline WCHAR ToLower(WCHAR ch) { return Cases().lower[ch]; }
+inline WCHAR ToUpper(WCHAR ch) {
+    return Cases().upper[ch];
+}
+inline WCHAR ToLower(WCHAR ch) {
+    return Cases().lower[ch];
+}
 
 }  // namespace posix

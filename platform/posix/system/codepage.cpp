@@ -13,14 +13,16 @@ namespace posix {
 void WidenBytes(const char *src, size_t count, WCHAR *dst) {
     const char16_t *widen = codepage_tables::kWiden.data();
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
-    for (size_t i = 0; i < count; ++i) dst[i] = widen[bytes[i]];
+    for (size_t i = 0; i < count; ++i)
+        dst[i] = widen[bytes[i]];
 }
 
 size_t WidenUntilNul(const char *src, size_t max, WCHAR *dst) {
     const char16_t *widen = codepage_tables::kWiden.data();
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
     size_t i = 0;
-    for (; i < max && bytes[i] != 0; ++i) dst[i] = widen[bytes[i]];
+    for (; i < max && bytes[i] != 0; ++i)
+        dst[i] = widen[bytes[i]];
     return i;
 }
 
@@ -57,7 +59,9 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
 
 // Decodes one sequence at s (n > 0 bytes left). Returns the bytes consumed; cp is the code point, or -1
 // for an invalid sequence, in which case the maximal invalid prefix is consumed (at least one byte).
@@ -134,8 +138,12 @@ size_t DecodeUtf8(const char *src, size_t count, WCHAR *dst, bool *invalid) {
     return out;
 }
 
-bool IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(WCHAR c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(WCHAR c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 template <bool kWrite>
 size_t EncodeUtf8(const WCHAR *src, size_t count, char *dst, bool *invalid) {
@@ -181,11 +189,15 @@ size_t EncodeUtf8(const WCHAR *src, size_t count, char *dst, bool *invalid) {
 size_t Utf8ToUtf16Length(const char *src, size_t count, bool *invalid) {
     return DecodeUtf8<false>(src, count, nullptr, invalid);
 }
-size_t Utf8ToUtf16(const char *src, size_t count, WCHAR *dst) { return DecodeUtf8<true>(src, count, dst, nullptr); }
+size_t Utf8ToUtf16(const char *src, size_t count, WCHAR *dst) {
+    return DecodeUtf8<true>(src, count, dst, nullptr);
+}
 size_t Utf16ToUtf8Length(const WCHAR *src, size_t count, bool *invalid) {
     return EncodeUtf8<false>(src, count, nullptr, invalid);
 }
-size_t Utf16ToUtf8(const WCHAR *src, size_t count, char *dst) { return EncodeUtf8<true>(src, count, dst, nullptr); }
+size_t Utf16ToUtf8(const WCHAR *src, size_t count, char *dst) {
+    return EncodeUtf8<true>(src, count, dst, nullptr);
+}
 
 std::u16string Utf8ToU16(const std::string &text) {
     std::u16string out(Utf8ToUtf16Length(text.data(), text.size(), nullptr), u'\0');
@@ -217,7 +229,9 @@ using namespace posix;
 
 namespace {
 
-bool IsEightBitCodePage(UINT codePage) { return codePage == CP_ACP || codePage == 1252; }
+bool IsEightBitCodePage(UINT codePage) {
+    return codePage == CP_ACP || codePage == 1252;
+}
 
 int Fail(DWORD error) {
     SetLastError(error);
@@ -262,7 +276,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, 
         if (room == 0) {
             if (usedDefault) {
                 bool any = false;
-                for (size_t i = 0; i < count && !any; ++i) any = !CodePageHas(src[i]);
+                for (size_t i = 0; i < count && !any; ++i)
+                    any = !CodePageHas(src[i]);
                 *usedDefault = any;
             }
             return int(count);

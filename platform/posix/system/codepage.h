@@ -24,8 +24,10 @@ constexpr char16_t kHighHalf[32] = {
 
 constexpr std::array<char16_t, 256> MakeWidenTable() {
     std::array<char16_t, 256> table{};
-    for (int b = 0; b < 256; ++b) table[b] = char16_t(b);
-    for (int b = 0; b < 32; ++b) table[0x80 + b] = kHighHalf[b];
+    for (int b = 0; b < 256; ++b)
+        table[b] = char16_t(b);
+    for (int b = 0; b < 32; ++b)
+        table[0x80 + b] = kHighHalf[b];
     return table;
 }
 
@@ -33,7 +35,8 @@ constexpr std::array<char16_t, 256> MakeWidenTable() {
 constexpr std::array<unsigned char, 65536> MakeNarrowTable() {
     std::array<unsigned char, 65536> table{};
     constexpr std::array<char16_t, 256> widen = MakeWidenTable();
-    for (int b = 0; b < 256; ++b) table[widen[b]] = (unsigned char)b;
+    for (int b = 0; b < 256; ++b)
+        table[widen[b]] = (unsigned char)b;
     return table;
 }
 
@@ -44,9 +47,13 @@ inline constexpr std::array<unsigned char, 65536> kNarrow = MakeNarrowTable();
 
 constexpr char kSubstituteByte = '?';
 
-inline WCHAR WidenByte(char byte) { return codepage_tables::kWiden[(unsigned char)byte]; }
+inline WCHAR WidenByte(char byte) {
+    return codepage_tables::kWiden[(unsigned char)byte];
+}
 
-inline bool CodePageHas(WCHAR ch) { return ch == 0 || codepage_tables::kNarrow[ch] != 0; }
+inline bool CodePageHas(WCHAR ch) {
+    return ch == 0 || codepage_tables::kNarrow[ch] != 0;
+}
 
 inline char NarrowUnit(WCHAR ch, char substitute = kSubstituteByte) {
     unsigned char b = codepage_tables::kNarrow[ch];

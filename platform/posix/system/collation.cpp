@@ -58,12 +58,12 @@ struct Decomposed {
 
 // Upper-case Latin-1 letters from U+00C0.
 constexpr Decomposed kLatin1[32] = {
-    {'A', kGrave},     {'A', kAcute}, {'A', kCircumflex}, {'A', kTilde},     {'A', kDiaeresis}, {'A', kRing},
-    {'A', kNone, 1},   {'C', kCedilla}, {'E', kGrave},    {'E', kAcute},     {'E', kCircumflex}, {'E', kDiaeresis},
-    {'I', kGrave},     {'I', kAcute}, {'I', kCircumflex}, {'I', kDiaeresis}, {'D', kNone, 1},   {'N', kTilde},
-    {'O', kGrave},     {'O', kAcute}, {'O', kCircumflex}, {'O', kTilde},     {'O', kDiaeresis}, {0, kNone},
-    {'O', kStroke},    {'U', kGrave}, {'U', kAcute},      {'U', kCircumflex}, {'U', kDiaeresis}, {'Y', kAcute},
-    {'Z', kNone, 1},   {'S', kNone, 1},
+    {'A', kGrave},   {'A', kAcute},   {'A', kCircumflex}, {'A', kTilde},      {'A', kDiaeresis},  {'A', kRing},
+    {'A', kNone, 1}, {'C', kCedilla}, {'E', kGrave},      {'E', kAcute},      {'E', kCircumflex}, {'E', kDiaeresis},
+    {'I', kGrave},   {'I', kAcute},   {'I', kCircumflex}, {'I', kDiaeresis},  {'D', kNone, 1},    {'N', kTilde},
+    {'O', kGrave},   {'O', kAcute},   {'O', kCircumflex}, {'O', kTilde},      {'O', kDiaeresis},  {0, kNone},
+    {'O', kStroke},  {'U', kGrave},   {'U', kAcute},      {'U', kCircumflex}, {'U', kDiaeresis},  {'Y', kAcute},
+    {'Z', kNone, 1}, {'S', kNone, 1},
 };
 
 // Latin Extended-A, one entry per upper/lower pair from U+0100 (the odd-aligned run U+0139..U+0148 and
@@ -73,23 +73,23 @@ struct ExtendedA {
     Decomposed letter;
 };
 constexpr ExtendedA kExtendedA[] = {
-    {0x100, {'A', kMacron}},  {0x102, {'A', kBreve}},      {0x104, {'A', kOgonek}},     {0x106, {'C', kAcute}},
-    {0x108, {'C', kCircumflex}}, {0x10A, {'C', kDot}},     {0x10C, {'C', kCaron}},      {0x10E, {'D', kCaron}},
-    {0x110, {'D', kStroke}},  {0x112, {'E', kMacron}},     {0x114, {'E', kBreve}},      {0x116, {'E', kDot}},
-    {0x118, {'E', kOgonek}},  {0x11A, {'E', kCaron}},      {0x11C, {'G', kCircumflex}}, {0x11E, {'G', kBreve}},
-    {0x120, {'G', kDot}},     {0x122, {'G', kCedilla}},    {0x124, {'H', kCircumflex}}, {0x126, {'H', kStroke}},
-    {0x128, {'I', kTilde}},   {0x12A, {'I', kMacron}},     {0x12C, {'I', kBreve}},      {0x12E, {'I', kOgonek}},
-    {0x130, {'I', kDot}},     {0x131, {'I', kStroke}},     {0x132, {'I', kNone, 1}},    {0x134, {'J', kCircumflex}},
-    {0x136, {'K', kCedilla}}, {0x138, {'K', kNone, 1}},    {0x139, {'L', kAcute}},      {0x13B, {'L', kCedilla}},
-    {0x13D, {'L', kCaron}},   {0x13F, {'L', kDot}},        {0x141, {'L', kStroke}},     {0x143, {'N', kAcute}},
-    {0x145, {'N', kCedilla}}, {0x147, {'N', kCaron}},      {0x149, {'N', kNone, 1}},    {0x14A, {'N', kNone, 2}},
-    {0x14C, {'O', kMacron}},  {0x14E, {'O', kBreve}},      {0x150, {'O', kDoubleAcute}}, {0x152, {'O', kNone, 1}},
-    {0x154, {'R', kAcute}},   {0x156, {'R', kCedilla}},    {0x158, {'R', kCaron}},      {0x15A, {'S', kAcute}},
-    {0x15C, {'S', kCircumflex}}, {0x15E, {'S', kCedilla}}, {0x160, {'S', kCaron}},      {0x162, {'T', kCedilla}},
-    {0x164, {'T', kCaron}},   {0x166, {'T', kStroke}},     {0x168, {'U', kTilde}},      {0x16A, {'U', kMacron}},
-    {0x16C, {'U', kBreve}},   {0x16E, {'U', kRing}},       {0x170, {'U', kDoubleAcute}}, {0x172, {'U', kOgonek}},
-    {0x174, {'W', kCircumflex}}, {0x176, {'Y', kCircumflex}}, {0x178, {'Y', kDiaeresis}}, {0x179, {'Z', kAcute}},
-    {0x17B, {'Z', kDot}},     {0x17D, {'Z', kCaron}},      {0x17F, {'S', kNone, 1}},
+    {0x100, {'A', kMacron}},     {0x102, {'A', kBreve}},      {0x104, {'A', kOgonek}},      {0x106, {'C', kAcute}},
+    {0x108, {'C', kCircumflex}}, {0x10A, {'C', kDot}},        {0x10C, {'C', kCaron}},       {0x10E, {'D', kCaron}},
+    {0x110, {'D', kStroke}},     {0x112, {'E', kMacron}},     {0x114, {'E', kBreve}},       {0x116, {'E', kDot}},
+    {0x118, {'E', kOgonek}},     {0x11A, {'E', kCaron}},      {0x11C, {'G', kCircumflex}},  {0x11E, {'G', kBreve}},
+    {0x120, {'G', kDot}},        {0x122, {'G', kCedilla}},    {0x124, {'H', kCircumflex}},  {0x126, {'H', kStroke}},
+    {0x128, {'I', kTilde}},      {0x12A, {'I', kMacron}},     {0x12C, {'I', kBreve}},       {0x12E, {'I', kOgonek}},
+    {0x130, {'I', kDot}},        {0x131, {'I', kStroke}},     {0x132, {'I', kNone, 1}},     {0x134, {'J', kCircumflex}},
+    {0x136, {'K', kCedilla}},    {0x138, {'K', kNone, 1}},    {0x139, {'L', kAcute}},       {0x13B, {'L', kCedilla}},
+    {0x13D, {'L', kCaron}},      {0x13F, {'L', kDot}},        {0x141, {'L', kStroke}},      {0x143, {'N', kAcute}},
+    {0x145, {'N', kCedilla}},    {0x147, {'N', kCaron}},      {0x149, {'N', kNone, 1}},     {0x14A, {'N', kNone, 2}},
+    {0x14C, {'O', kMacron}},     {0x14E, {'O', kBreve}},      {0x150, {'O', kDoubleAcute}}, {0x152, {'O', kNone, 1}},
+    {0x154, {'R', kAcute}},      {0x156, {'R', kCedilla}},    {0x158, {'R', kCaron}},       {0x15A, {'S', kAcute}},
+    {0x15C, {'S', kCircumflex}}, {0x15E, {'S', kCedilla}},    {0x160, {'S', kCaron}},       {0x162, {'T', kCedilla}},
+    {0x164, {'T', kCaron}},      {0x166, {'T', kStroke}},     {0x168, {'U', kTilde}},       {0x16A, {'U', kMacron}},
+    {0x16C, {'U', kBreve}},      {0x16E, {'U', kRing}},       {0x170, {'U', kDoubleAcute}}, {0x172, {'U', kOgonek}},
+    {0x174, {'W', kCircumflex}}, {0x176, {'Y', kCircumflex}}, {0x178, {'Y', kDiaeresis}},   {0x179, {'Z', kAcute}},
+    {0x17B, {'Z', kDot}},        {0x17D, {'Z', kCaron}},      {0x17F, {'S', kNone, 1}},
 };
 
 Decomposed DecomposeLatin(WCHAR upper) {
@@ -107,13 +107,15 @@ bool IsIgnored(WCHAR c) {
            (c >= 0x200B && c <= 0x200F) || c == 0xFEFF;
 }
 
-bool IsSpecial(WCHAR c) { return c == u'-' || c == u'\'' || c == 0x2010 || c == 0x2011; }
+bool IsSpecial(WCHAR c) {
+    return c == u'-' || c == u'\'' || c == 0x2010 || c == 0x2011;
+}
 
 // Characters that sort as symbols: Latin-1 signs, general punctuation, currency, arrows, mathematical
 // and technical signs, box drawing, CJK punctuation.
 bool IsSymbol(WCHAR c) {
-    return (c < 0x80 && std::strchr(kAsciiSymbols, char(c))) || (c >= 0xA0 && c <= 0xBF) || c == 0xD7 ||
-           c == 0xF7 || (c >= 0x2000 && c <= 0x2BFF) || (c >= 0x3000 && c <= 0x303F);
+    return (c < 0x80 && std::strchr(kAsciiSymbols, char(c))) || (c >= 0xA0 && c <= 0xBF) || c == 0xD7 || c == 0xF7 ||
+           (c >= 0x2000 && c <= 0x2BFF) || (c >= 0x3000 && c <= 0x303F);
 }
 
 uint32_t SymbolRank(WCHAR c) {
@@ -148,15 +150,19 @@ Weight WeightOf(WCHAR c) {
     return w;
 }
 
-bool CountsAtFirstLevels(const Weight &w) { return w.primary != 0; }
+bool CountsAtFirstLevels(const Weight &w) {
+    return w.primary != 0;
+}
 
 // Compares one level over the characters that count at the first levels. field picks the level.
 template <class Field>
 int CompareLevel(const WCHAR *a, const WCHAR *b, Field field) {
     for (;;) {
         Weight wa, wb;
-        while (*a && !CountsAtFirstLevels(wa = WeightOf(*a))) ++a;
-        while (*b && !CountsAtFirstLevels(wb = WeightOf(*b))) ++b;
+        while (*a && !CountsAtFirstLevels(wa = WeightOf(*a)))
+            ++a;
+        while (*b && !CountsAtFirstLevels(wb = WeightOf(*b)))
+            ++b;
         if (!*a || !*b) return (*a != 0) - (*b != 0);
         uint32_t x = field(wa), y = field(wb);
         if (x != y) return x < y ? -1 : 1;
@@ -170,8 +176,10 @@ int CompareSpecials(const WCHAR *a, const WCHAR *b) {
     int posA = 0, posB = 0;
     for (;;) {
         Weight wa, wb;
-        for (; *a && !(wa = WeightOf(*a)).special; ++a) posA += CountsAtFirstLevels(wa);
-        for (; *b && !(wb = WeightOf(*b)).special; ++b) posB += CountsAtFirstLevels(wb);
+        for (; *a && !(wa = WeightOf(*a)).special; ++a)
+            posA += CountsAtFirstLevels(wa);
+        for (; *b && !(wb = WeightOf(*b)).special; ++b)
+            posB += CountsAtFirstLevels(wb);
         if (!*a || !*b) return (*a != 0) - (*b != 0);
         if (posA != posB) return posA < posB ? -1 : 1;
         if (*a != *b) return *a < *b ? -1 : 1;
@@ -191,6 +199,10 @@ int CompareWords(LPCWSTR a, LPCWSTR b, bool ignoreCase) {
 
 }  // namespace
 
-int lstrcmpW(LPCWSTR a, LPCWSTR b) { return CompareWords(a, b, false); }
+int lstrcmpW(LPCWSTR a, LPCWSTR b) {
+    return CompareWords(a, b, false);
+}
 
-int lstrcmpiW(LPCWSTR a, LPCWSTR b) { return CompareWords(a, b, true); }
+int lstrcmpiW(LPCWSTR a, LPCWSTR b) {
+    return CompareWords(a, b, true);
+}

@@ -80,7 +80,9 @@ struct Opened {
 bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, mode_t mode, Opened &opened) {
     flags |= O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     switch (disposition) {
-        case CREATE_NEW: opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode); return opened.fd >= 0;
+        case CREATE_NEW:
+            opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode);
+            return opened.fd >= 0;
         case OPEN_EXISTING:
         case TRUNCATE_EXISTING:
             opened.fd = open(path.c_str(), flags);
@@ -98,7 +100,9 @@ bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, m
                 if (opened.fd >= 0 || errno != ENOENT) return opened.fd >= 0;
             }
             return false;
-        default: errno = EINVAL; return false;
+        default:
+            errno = EINVAL;
+            return false;
     }
 }
 
@@ -136,13 +140,17 @@ FileObject *FileFromHandle(HANDLE handle) {
     return file;
 }
 
-DWORD WriteError(int error) { return error == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(error, std::string()); }
+DWORD WriteError(int error) {
+    return error == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(error, std::string());
+}
 
 // Attributes from what Linux knows; fsFlags are the flags of the file system holding the file.
 DWORD AttributesOf(const struct stat &st, bool writable, unsigned long fsFlags) {
     DWORD attributes = 0;
-    if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    else if (!S_ISREG(st.st_mode)) attributes |= FILE_ATTRIBUTE_SYSTEM;
+    if (S_ISDIR(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (!S_ISREG(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_SYSTEM;
     if (!writable) attributes |= FILE_ATTRIBUTE_READONLY;
     if (!S_ISDIR(st.st_mode) && (fsFlags & ST_RDONLY)) attributes |= FILE_ATTRIBUTE_INROM;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -242,8 +250,8 @@ DWORD GetFileSize(HANDLE handle, LPDWORD sizeHigh) {
 DWORD SetFilePointer(HANDLE handle, LONG distance, LONG *distanceHigh, DWORD method) {
     FileObject *file = FileFromHandle(handle);
     if (!file) return INVALID_SET_FILE_POINTER;
-    int64_t offset = distanceHigh ? int64_t((uint64_t(uint32_t(*distanceHigh)) << 32) | uint32_t(distance))
-                                  : int64_t(distance);
+    int64_t offset =
+        distanceHigh ? int64_t((uint64_t(uint32_t(*distanceHigh)) << 32) | uint32_t(distance)) : int64_t(distance);
     int64_t base = 0;
     if (method == FILE_CURRENT) {
         base = lseek(file->fd, 0, SEEK_CUR);
@@ -258,7 +266,8 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, LONG *distanceHigh, DWORD met
     if (target < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
     // Without a high part the caller can only be told positions below 4 GB.
     if (!distanceHigh && target > int64_t(0xFFFFFFFE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    if (lseek(file->fd, target, SEEK_SET) < 0) return Fail(ErrorFromErrno(errno, std::string()), INVALID_SET_FILE_POINTER);
+    if (lseek(file->fd, target, SEEK_SET) < 0)
+        return Fail(ErrorFromErrno(errno, std::string()), INVALID_SET_FILE_POINTER);
     if (distanceHigh) *distanceHigh = LONG(uint64_t(target) >> 32);
     DWORD low = DWORD(uint64_t(target));
     if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);

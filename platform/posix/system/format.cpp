@@ -34,10 +34,12 @@ public:
         if (used_ < kCapacity) buffer_[used_++] = c;
     }
     void Repeat(WCHAR c, size_t n) {
-        for (size_t i = 0; i < n && used_ < kCapacity; ++i) buffer_[used_++] = c;
+        for (size_t i = 0; i < n && used_ < kCapacity; ++i)
+            buffer_[used_++] = c;
     }
     void Append(const WCHAR *s, size_t n) {
-        for (size_t i = 0; i < n && used_ < kCapacity; ++i) buffer_[used_++] = s[i];
+        for (size_t i = 0; i < n && used_ < kCapacity; ++i)
+            buffer_[used_++] = s[i];
     }
     int Finish() {
         buffer_[used_] = 0;
@@ -53,9 +55,9 @@ private:
 enum class ArgSize { kDefault, kShort, kLong, kWide64 };
 
 struct WideSpec {
-    bool left = false;   // '-': pad on the right
-    bool zero = false;   // '0': pad numbers with zeros
-    bool prefix = false; // '#': 0x before hexadecimal numbers
+    bool left = false;    // '-': pad on the right
+    bool zero = false;    // '0': pad numbers with zeros
+    bool prefix = false;  // '#': 0x before hexadecimal numbers
     size_t width = 0;
     long precision = -1;  // -1 when absent
     ArgSize size = ArgSize::kDefault;
@@ -64,7 +66,8 @@ struct WideSpec {
 
 size_t ReadNumber(const WCHAR *&f) {
     size_t n = 0;
-    while (*f >= u'0' && *f <= u'9') n = n * 10 + size_t(*f++ - u'0');
+    while (*f >= u'0' && *f <= u'9')
+        n = n * 10 + size_t(*f++ - u'0');
     return n;
 }
 
@@ -72,10 +75,14 @@ size_t ReadNumber(const WCHAR *&f) {
 WideSpec ParseWideSpec(const WCHAR *&f) {
     WideSpec spec;
     for (;; ++f) {
-        if (*f == u'-') spec.left = true;
-        else if (*f == u'0') spec.zero = true;
-        else if (*f == u'#') spec.prefix = true;
-        else break;
+        if (*f == u'-')
+            spec.left = true;
+        else if (*f == u'0')
+            spec.zero = true;
+        else if (*f == u'#')
+            spec.prefix = true;
+        else
+            break;
     }
     spec.width = ReadNumber(f);
     if (*f == u'.') {
@@ -112,7 +119,8 @@ size_t BoundedLength(const char *s, long precision) {
 
 size_t BoundedLength(const WCHAR *s, long precision) {
     size_t n = 0;
-    while ((precision < 0 || n < size_t(precision)) && s[n]) ++n;
+    while ((precision < 0 || n < size_t(precision)) && s[n])
+        ++n;
     return n;
 }
 
@@ -156,7 +164,8 @@ size_t Digits(uint64_t magnitude, unsigned radix, bool upper, WCHAR *digits) {
         reversed[n++] = WCHAR(d < 10 ? u'0' + d : (upper ? u'A' : u'a') + d - 10);
         magnitude /= radix;
     } while (magnitude);
-    for (size_t i = 0; i < n; ++i) digits[i] = reversed[n - 1 - i];
+    for (size_t i = 0; i < n; ++i)
+        digits[i] = reversed[n - 1 - i];
     return n;
 }
 
@@ -195,15 +204,17 @@ void PutInteger(WideOutput &out, const WideSpec &spec, va_list &args) {
 }
 
 void FormatOne(WideOutput &out, const WideSpec &spec, va_list &args) {
-    bool narrowString = (spec.type == u's' && spec.size == ArgSize::kShort) ||
-                        (spec.type == u'S' && spec.size != ArgSize::kLong);
-    bool narrowChar = (spec.type == u'c' && spec.size == ArgSize::kShort) ||
-                      (spec.type == u'C' && spec.size != ArgSize::kLong);
+    bool narrowString =
+        (spec.type == u's' && spec.size == ArgSize::kShort) || (spec.type == u'S' && spec.size != ArgSize::kLong);
+    bool narrowChar =
+        (spec.type == u'c' && spec.size == ArgSize::kShort) || (spec.type == u'C' && spec.size != ArgSize::kLong);
     switch (spec.type) {
         case u's':
         case u'S':
-            if (narrowString) PutNarrowString(out, spec, va_arg(args, const char *));
-            else PutWideString(out, spec, va_arg(args, const WCHAR *));
+            if (narrowString)
+                PutNarrowString(out, spec, va_arg(args, const char *));
+            else
+                PutWideString(out, spec, va_arg(args, const WCHAR *));
             break;
         case u'c':
         case u'C': {
@@ -215,9 +226,14 @@ void FormatOne(WideOutput &out, const WideSpec &spec, va_list &args) {
         case u'i':
         case u'u':
         case u'x':
-        case u'X': PutInteger(out, spec, args); break;
-        case 0: break;
-        default: out.Put(spec.type); break;  // "%%" and unknown conversions show the character
+        case u'X':
+            PutInteger(out, spec, args);
+            break;
+        case 0:
+            break;
+        default:
+            out.Put(spec.type);
+            break;  // "%%" and unknown conversions show the character
     }
 }
 
@@ -290,7 +306,8 @@ void ParseWidthAndPrecision(const char *&f, NarrowSpec &spec, va_list &args) {
         }
         spec.width = size_t(w);
     } else {
-        while (*f >= '0' && *f <= '9') spec.width = spec.width * 10 + size_t(*f++ - '0');
+        while (*f >= '0' && *f <= '9')
+            spec.width = spec.width * 10 + size_t(*f++ - '0');
     }
     if (*f != '.') return;
     ++f;
@@ -300,7 +317,8 @@ void ParseWidthAndPrecision(const char *&f, NarrowSpec &spec, va_list &args) {
         spec.precision = p < 0 ? -1 : p;
     } else {
         spec.precision = 0;
-        while (*f >= '0' && *f <= '9') spec.precision = spec.precision * 10 + (*f++ - '0');
+        while (*f >= '0' && *f <= '9')
+            spec.precision = spec.precision * 10 + (*f++ - '0');
     }
 }
 
@@ -415,28 +433,44 @@ void PutWithCLibrary(NarrowOutput &out, const NarrowSpec &spec, const char *leng
 
 void PutInteger(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
     switch (spec.length) {
-        case Length::kLongLong: PutWithCLibrary(out, spec, "ll", va_arg(args, long long)); break;
-        case Length::kSize: PutWithCLibrary(out, spec, "z", va_arg(args, size_t)); break;
-        case Length::kChar: PutWithCLibrary(out, spec, "hh", va_arg(args, int)); break;
-        case Length::kShort: PutWithCLibrary(out, spec, "h", va_arg(args, int)); break;
-        default: PutWithCLibrary(out, spec, "", va_arg(args, int)); break;
+        case Length::kLongLong:
+            PutWithCLibrary(out, spec, "ll", va_arg(args, long long));
+            break;
+        case Length::kSize:
+            PutWithCLibrary(out, spec, "z", va_arg(args, size_t));
+            break;
+        case Length::kChar:
+            PutWithCLibrary(out, spec, "hh", va_arg(args, int));
+            break;
+        case Length::kShort:
+            PutWithCLibrary(out, spec, "h", va_arg(args, int));
+            break;
+        default:
+            PutWithCLibrary(out, spec, "", va_arg(args, int));
+            break;
     }
 }
 
 void PutFloat(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
-    if (spec.length == Length::kLongDouble) PutWithCLibrary(out, spec, "L", va_arg(args, long double));
-    else PutWithCLibrary(out, spec, "", va_arg(args, double));
+    if (spec.length == Length::kLongDouble)
+        PutWithCLibrary(out, spec, "L", va_arg(args, long double));
+    else
+        PutWithCLibrary(out, spec, "", va_arg(args, double));
 }
 
 void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
     switch (spec.type) {
         case 'S':
-            if (spec.narrow) PutNarrowString(out, spec, va_arg(args, const char *));
-            else PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+            if (spec.narrow)
+                PutNarrowString(out, spec, va_arg(args, const char *));
+            else
+                PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
             break;
         case 's':
-            if (spec.wide) PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
-            else PutNarrowString(out, spec, va_arg(args, const char *));
+            if (spec.wide)
+                PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+            else
+                PutNarrowString(out, spec, va_arg(args, const char *));
             break;
         case 'C':
         case 'c': {
@@ -450,7 +484,9 @@ void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
         case 'o':
         case 'u':
         case 'x':
-        case 'X': PutInteger(out, spec, args); break;
+        case 'X':
+            PutInteger(out, spec, args);
+            break;
         case 'e':
         case 'E':
         case 'f':
@@ -458,12 +494,23 @@ void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
         case 'g':
         case 'G':
         case 'a':
-        case 'A': PutFloat(out, spec, args); break;
-        case 'p': PutWithCLibrary(out, spec, "", va_arg(args, void *)); break;
-        case 'n': (void)va_arg(args, void *); break;  // refused, as by the C runtime of the device
-        case '%': out.Put('%'); break;
-        case 0: break;
-        default: out.Put(spec.type); break;
+        case 'A':
+            PutFloat(out, spec, args);
+            break;
+        case 'p':
+            PutWithCLibrary(out, spec, "", va_arg(args, void *));
+            break;
+        case 'n':
+            (void)va_arg(args, void *);
+            break;  // refused, as by the C runtime of the device
+        case '%':
+            out.Put('%');
+            break;
+        case 0:
+            break;
+        default:
+            out.Put(spec.type);
+            break;
     }
 }
 

@@ -103,7 +103,9 @@ ProcessInfo ReadProcessInfo(int pid) {
     return info;
 }
 
-unsigned long long OwnStartTime() { return ReadProcessInfo(getpid()).startTime; }
+unsigned long long OwnStartTime() {
+    return ReadProcessInfo(getpid()).startTime;
+}
 
 // The process is running and is the one that wrote the announcement (same start time, where /proc tells).
 bool IsLive(int pid, unsigned long long startTime) {
@@ -130,7 +132,8 @@ Announcements &Announced() {
 std::string AnnouncementPrefix(const U16String &className) {
     // Win32 window class names ignore case.
     U16String upper = className;
-    for (char16_t &c : upper) c = ToUpper(c);
+    for (char16_t &c : upper)
+        c = ToUpper(c);
     return "window-" + EncodeObjectName(upper) + "-";
 }
 
@@ -141,7 +144,8 @@ std::string AnnouncementFile(const std::string &folder, const U16String &classNa
 void RemoveOwnAnnouncements() {
     Announcements &a = Announced();
     if (a.writer != getpid()) return;
-    for (const std::string &file : a.files) unlink(file.c_str());
+    for (const std::string &file : a.files)
+        unlink(file.c_str());
     a.files.clear();
 }
 
@@ -215,7 +219,8 @@ std::string EncodeObjectName(const U16String &name) {
     }
     if (encoded.size() <= kMaxLength) return encoded;
     uint64_t hash = 1469598103934665603ULL;  // FNV-1a of the whole name
-    for (unsigned char c : utf8) hash = (hash ^ c) * 1099511628211ULL;
+    for (unsigned char c : utf8)
+        hash = (hash ^ c) * 1099511628211ULL;
     char tail[24];
     std::snprintf(tail, sizeof tail, "~%016llx", (unsigned long long)hash);
     return encoded.substr(0, kMaxLength) + tail;

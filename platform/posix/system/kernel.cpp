@@ -65,16 +65,21 @@ void EraseHandlesIf(const std::function<bool(KernelObject &)> &pick) {
 }
 
 void ForEachHandle(const std::function<void(KernelObject &)> &visit) {
-    for (auto &entry : Table().objects) visit(*entry.second);
+    for (auto &entry : Table().objects)
+        visit(*entry.second);
 }
 
 }  // namespace posix
 
 using namespace posix;
 
-DWORD GetLastError(void) { return lastError; }
+DWORD GetLastError(void) {
+    return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+}
 
 BOOL CloseHandle(HANDLE handle) {
     KernelObject *object = LookupHandle(handle);

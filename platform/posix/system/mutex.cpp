@@ -44,7 +44,9 @@ std::map<U16String, std::weak_ptr<NamedMutex>> &NamedMutexes() {
     return mutexes;
 }
 
-int OpenLockFile(const std::string &path) { return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); }
+int OpenLockFile(const std::string &path) {
+    return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+}
 
 bool Lock(int fd, int operation) {
     while (flock(fd, operation) != 0) {

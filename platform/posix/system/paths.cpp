@@ -12,9 +12,13 @@ namespace posix {
 
 namespace {
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
-bool IsWildcard(char16_t c) { return c == u'*' || c == u'?'; }
+bool IsWildcard(char16_t c) {
+    return c == u'*' || c == u'?';
+}
 
 bool IsForbiddenInName(char16_t c) {
     return c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|';
@@ -29,7 +33,8 @@ bool SameIgnoringCase(const U16String &a, const U16String &b) {
 
 std::string RootFolder() {
     std::string root = GetOptions().root;
-    while (!root.empty() && root.back() == '/') root.pop_back();
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
     return root;  // "" stands for "/"
 }
 
@@ -63,9 +68,11 @@ std::vector<U16String> DevicePathComponents(const U16String &devicePath) {
     std::vector<U16String> components;
     size_t i = 0;
     while (i < devicePath.size()) {
-        while (i < devicePath.size() && IsSeparator(devicePath[i])) ++i;
+        while (i < devicePath.size() && IsSeparator(devicePath[i]))
+            ++i;
         size_t start = i;
-        while (i < devicePath.size() && !IsSeparator(devicePath[i])) ++i;
+        while (i < devicePath.size() && !IsSeparator(devicePath[i]))
+            ++i;
         U16String name = devicePath.substr(start, i - start);
         if (name.empty() || name == u".") continue;
         if (name == u"..") {
@@ -127,7 +134,8 @@ bool CheckDevicePath(LPCWSTR path, Wildcards wildcards) {
 
 std::string ParentOf(const std::string &linuxPath) {
     std::string path = linuxPath;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
@@ -142,19 +150,30 @@ DWORD ErrorFromErrno(int error, const std::string &linuxPath) {
             return folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
         }
         case ENOTDIR:
-        case ELOOP: return ERROR_PATH_NOT_FOUND;
-        case EEXIST: return ERROR_FILE_EXISTS;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+        case ELOOP:
+            return ERROR_PATH_NOT_FOUND;
+        case EEXIST:
+            return ERROR_FILE_EXISTS;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
         case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case EFBIG: return ERROR_FILE_TOO_LARGE;
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EFBIG:
+            return ERROR_FILE_TOO_LARGE;
         case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case EBADF: return ERROR_INVALID_HANDLE;
-        case EINVAL: return ERROR_INVALID_PARAMETER;
-        case EIO: return ERROR_WRITE_FAULT;
-        default: return ERROR_ACCESS_DENIED;  // EACCES, EPERM, EROFS, EISDIR, ENXIO, ETXTBSY, EBUSY ...
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EIO:
+            return ERROR_WRITE_FAULT;
+        default:
+            return ERROR_ACCESS_DENIED;  // EACCES, EPERM, EROFS, EISDIR, ENXIO, ETXTBSY, EBUSY ...
     }
 }
 
@@ -177,7 +196,8 @@ bool Glob(const U16String &name, const U16String &pattern) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
     return p == pattern.size();
 }
 

@@ -143,7 +143,9 @@ bool KeepAside(const std::string &path) {
     return false;
 }
 
-LONG ErrorOf(int error) { return LONG(ErrorFromErrno(error, std::string())); }
+LONG ErrorOf(int error) {
+    return LONG(ErrorFromErrno(error, std::string()));
+}
 
 bool WriteAll(int fd, const std::string &text) {
     size_t done = 0;
@@ -243,7 +245,9 @@ void EnsureLoaded() {
     s.loaded = true;
 }
 
-bool IsCurrentUser(HKEY key) { return key == HKEY_CURRENT_USER; }
+bool IsCurrentUser(HKEY key) {
+    return key == HKEY_CURRENT_USER;
+}
 
 // The full path a handle names; false for a handle that names no open key.
 bool PathOfKey(HKEY key, U16String &path) {
@@ -279,7 +283,9 @@ LONG SubKeyPath(HKEY key, LPCWSTR subKey, U16String &path) {
     return ERROR_SUCCESS;
 }
 
-bool KeyExists(const Hive &hive, const U16String &path) { return path == kCurrentUser || hive.Find(path); }
+bool KeyExists(const Hive &hive, const U16String &path) {
+    return path == kCurrentUser || hive.Find(path);
+}
 
 HKEY NewKeyHandle(const U16String &path) {
     RegistryState &s = State();
@@ -289,7 +295,9 @@ HKEY NewKeyHandle(const U16String &path) {
     return reinterpret_cast<HKEY>(value);
 }
 
-U16String ValueName(LPCWSTR name) { return name ? U16String(name) : U16String(); }
+U16String ValueName(LPCWSTR name) {
+    return name ? U16String(name) : U16String();
+}
 
 }  // namespace
 

@@ -18,11 +18,14 @@ namespace {
 
 U16String Upper(const U16String &text) {
     U16String upper = text;
-    for (char16_t &c : upper) c = ToUpper(c);
+    for (char16_t &c : upper)
+        c = ToUpper(c);
     return upper;
 }
 
-bool SameName(const U16String &a, const U16String &b) { return a.size() == b.size() && Upper(a) == Upper(b); }
+bool SameName(const U16String &a, const U16String &b) {
+    return a.size() == b.size() && Upper(a) == Upper(b);
+}
 
 }  // namespace
 
@@ -109,12 +112,16 @@ bool DecodeText(const std::string &bytes, U16String &text) {
     return StrictUtf8ToU16(bytes.substr(skip), text);
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 U16String Trim(const U16String &s) {
     size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
+    while (begin < end && IsBlank(s[begin]))
+        ++begin;
+    while (end > begin && IsBlank(s[end - 1]))
+        --end;
     return s.substr(begin, end - begin);
 }
 
@@ -130,11 +137,15 @@ std::vector<U16String> LogicalLines(const U16String &text) {
         U16String line = text.substr(start, end - start);
         if (!line.empty() && line.back() == u'\r') line.pop_back();
         line = Trim(line);
-        if (continuing) pending += line;
-        else pending = line;
+        if (continuing)
+            pending += line;
+        else
+            pending = line;
         continuing = !pending.empty() && pending.back() == u'\\';
-        if (continuing) pending.pop_back();
-        else lines.push_back(pending);
+        if (continuing)
+            pending.pop_back();
+        else
+            lines.push_back(pending);
         start = end + 1;
     }
     if (continuing) lines.push_back(pending);
@@ -166,11 +177,16 @@ bool ParseQuoted(const U16String &s, size_t &pos, U16String &out) {
         }
         if (c == u'\\' && pos + 1 < s.size()) {
             char16_t next = s[++pos];
-            if (next == u'n') out.push_back(u'\n');
-            else if (next == u'r') out.push_back(u'\r');
-            else if (next == u'0') out.push_back(u'\0');
-            else if (next == u'\\' || next == u'"') out.push_back(next);
-            else return false;
+            if (next == u'n')
+                out.push_back(u'\n');
+            else if (next == u'r')
+                out.push_back(u'\r');
+            else if (next == u'0')
+                out.push_back(u'\0');
+            else if (next == u'\\' || next == u'"')
+                out.push_back(next);
+            else
+                return false;
             continue;
         }
         out.push_back(c);
@@ -189,16 +205,20 @@ bool ParseHexBytes(const U16String &s, size_t pos, std::vector<BYTE> &data) {
     if (rest.empty()) return true;
     size_t i = 0;
     for (;;) {
-        while (i < rest.size() && IsBlank(rest[i])) ++i;
+        while (i < rest.size() && IsBlank(rest[i]))
+            ++i;
         int value = 0, digits = 0;
-        for (; i < rest.size() && HexDigit(rest[i]) >= 0; ++i, ++digits) value = value * 16 + HexDigit(rest[i]);
+        for (; i < rest.size() && HexDigit(rest[i]) >= 0; ++i, ++digits)
+            value = value * 16 + HexDigit(rest[i]);
         if (digits < 1 || digits > 2) return false;
         data.push_back(BYTE(value));
-        while (i < rest.size() && IsBlank(rest[i])) ++i;
+        while (i < rest.size() && IsBlank(rest[i]))
+            ++i;
         if (i == rest.size()) return true;
         if (rest[i] != u',') return false;
         ++i;
-        while (i < rest.size() && IsBlank(rest[i])) ++i;
+        while (i < rest.size() && IsBlank(rest[i]))
+            ++i;
         if (i == rest.size()) return true;  // a trailing comma
     }
 }
@@ -273,14 +293,18 @@ bool ParseValueLine(const U16String &line, RegKey &key) {
     } else if (!ParseQuoted(line, pos, name)) {
         return false;
     }
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
     if (pos >= line.size() || line[pos] != u'=') return false;
     ++pos;
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
     ParsedData parsed;
     if (!ParseData(line, pos, parsed)) return false;
-    if (parsed.remove) DeleteValue(key, name);
-    else SetValue(key, name, parsed.type, std::move(parsed.data));
+    if (parsed.remove)
+        DeleteValue(key, name);
+    else
+        SetValue(key, name, parsed.type, std::move(parsed.data));
     return true;
 }
 
@@ -329,9 +353,12 @@ std::optional<Hive> ParseRegFile(const std::string &bytes) {
             continue;
         }
         bool ok;
-        if (line[0] == u'[') ok = ParseSectionLine(line, hive, section);
-        else if (line[0] == u'"' || line[0] == u'@') ok = section.deleting || (section.key && ParseValueLine(line, *section.key));
-        else ok = false;
+        if (line[0] == u'[')
+            ok = ParseSectionLine(line, hive, section);
+        else if (line[0] == u'"' || line[0] == u'@')
+            ok = section.deleting || (section.key && ParseValueLine(line, *section.key));
+        else
+            ok = false;
         if (!ok) return std::nullopt;
     }
     if (!headerSeen) return std::nullopt;
@@ -350,17 +377,22 @@ U16String Quoted(const U16String &text) {
     U16String out = u"\"";
     for (char16_t c : text) {
         if (c == u'\\' || c == u'"') out.push_back(u'\\');
-        if (c == u'\n') out += u"\\n";
-        else if (c == u'\r') out += u"\\r";
-        else if (c == 0) out += u"\\0";
-        else out.push_back(c);
+        if (c == u'\n')
+            out += u"\\n";
+        else if (c == u'\r')
+            out += u"\\r";
+        else if (c == 0)
+            out += u"\\0";
+        else
+            out.push_back(c);
     }
     return out + u"\"";
 }
 
 U16String Ascii(const char *text) {
     U16String out;
-    while (*text) out.push_back(char16_t(*text++));
+    while (*text)
+        out.push_back(char16_t(*text++));
     return out;
 }
 
@@ -372,8 +404,10 @@ U16String DataText(const RegValue &value, size_t column) {
         std::snprintf(buffer, sizeof buffer, "dword:%08x", unsigned(n));
         return Ascii(buffer);
     }
-    if (value.type == REG_BINARY) std::snprintf(buffer, sizeof buffer, "hex:");
-    else std::snprintf(buffer, sizeof buffer, "hex(%x):", unsigned(value.type));
+    if (value.type == REG_BINARY)
+        std::snprintf(buffer, sizeof buffer, "hex:");
+    else
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", unsigned(value.type));
     U16String out = Ascii(buffer);
     column += out.size();
     for (size_t i = 0; i < value.data.size(); ++i) {

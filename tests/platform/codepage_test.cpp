@@ -1,0 +1,173 @@
+// The 8-bit code page and UTF-8: MultiByteToWideChar, WideCharToMultiByte, and the %S conversions of
+// wsprintfW and sprintf, which go through the same code page.
+#include <gtest/gtest.h>
+
+#include "platform/posix/win32_api.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using U16 = std::u16string;
+
+std::string AllBytes() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes.push_back(char(b));
+    return bytes;
+}
+
+U16 Widen(const std::string &bytes, UINT codePage = CP_ACP) {
+    int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    U16 wide(size_t(n), u'\0');
+    EXPECT_EQ(MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), wide.data(), n), n);
+    return wide;
+}
+
+std::string Narrow(const U16 &wide, UINT codePage = CP_ACP) {
+    int n = WideCharToMultiByte(codePage, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(n), '\0');
+    EXPECT_EQ(WideCharToMultiByte(codePage, 0, wide.data(), int(wide.size()), bytes.data(), n, nullptr, nullptr), n);
+    return bytes;
+}
+
+TEST(CodePage, EveryByteWidensToOneCharacterAndNarrowsBack) {
+    std::string bytes = AllBytes();
+    U16 wide = Widen(bytes);
+    ASSERT_EQ(wide.size(), 256u);
+    for (int b = 0; b < 0x80; ++b)
+        EXPECT_EQ(wide[b], char16_t(b));
+    for (int b = 0xA0; b < 0x100; ++b)
+        EXPECT_EQ(wide[b], char16_t(b));
+    const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                               0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                               0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (int b = 0; b < 32; ++b)
+        EXPECT_EQ(wide[0x80 + b], high[b]) << "byte " << std::hex << 0x80 + b;
+
+    BOOL usedDefault = TRUE;
+    std::string back(256, '\0');
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide.data(), 256, back.data(), 256, nullptr, &usedDefault), 256);
+    EXPECT_EQ(back, bytes);
+    EXPECT_FALSE(usedDefault);
+}
+
+TEST(CodePage, FormattingConversionsRoundTripEveryByte) {
+    std::string bytes = AllBytes().substr(1);  // %S ends at a NUL, so leave out byte 0
+    WCHAR wide[300];
+    ASSERT_EQ(wsprintfW(wide, u"%S", bytes.c_str()), 255);
+    EXPECT_EQ(U16(wide), Widen(bytes));
+    char narrow[300];
+    ASSERT_EQ(sprintf(narrow, "%S", wide), 255);
+    EXPECT_EQ(std::string(narrow), bytes);
+}
+
+TEST(CodePage, WidensTheBytesWin32Shows) {
+    // E9 80 81 8D 9F 41 as wsprintfW("%S") shows them on Win32 with code page 1252.
+    WCHAR wide[16];
+    wsprintfW(wide, u"%S", "\xE9\x80\x81\x8D\x9F\x41");
+    EXPECT_EQ(U16(wide), u"\u00e9\u20ac\u0081\u008d\u0178A");
+    // MB_ERR_INVALID_CHARS changes nothing: every byte has its character.
+    WCHAR out[4];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, "\x81\x8D\x90", 3, out, 4), 3);
+    EXPECT_EQ(U16(out, 3), u"\u0081\u008d\u0090");
+}
+
+TEST(CodePage, CharactersOutsideNarrowToQuestionMarksWithoutStopping) {
+    const U16 wide = u"\u20ac\u4e00\u00e9A\U0001F600z";  // the emoji is two units, each a '?'
+    EXPECT_EQ(Narrow(wide),
+              "\x80?\xE9"
+              "A??z");
+
+    char narrow[16];
+    EXPECT_EQ(sprintf(narrow, "[%S]", wide.c_str()), 9);
+    EXPECT_EQ(std::string(narrow),
+              "[\x80?\xE9"
+              "A??z]");
+
+    BOOL usedDefault = FALSE;
+    char out[8];
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"\u4e00b", 2, out, 8, "#", &usedDefault), 2);
+    EXPECT_EQ(std::string(out, 2), "#b");
+    EXPECT_TRUE(usedDefault);
+    // A real question mark is in the code page.
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"?", 1, out, 8, nullptr, &usedDefault), 1);
+    EXPECT_FALSE(usedDefault);
+    // Asking only for the size still reports the substitution.
+    usedDefault = FALSE;
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"a\u4e00", 2, nullptr, 0, nullptr, &usedDefault), 2);
+    EXPECT_TRUE(usedDefault);
+}
+
+TEST(CodePage, LengthsTerminatorsAndSmallBuffers) {
+    WCHAR wide[8];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);  // -1 counts the terminator
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, wide, 8), 4);
+    EXPECT_EQ(U16(wide), u"abc");
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "a\0b", 3, wide, 8), 3);  // an explicit length passes NULs
+    EXPECT_EQ(U16(wide, 3), U16(u"a\0b", 3));
+
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abcdef", 6, wide, 3), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    char narrow[4];
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"abcdef", -1, narrow, 4, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", 0, wide, 8), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, nullptr, 3, wide, 8), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(MultiByteToWideChar(437, 0, "abc", 3, wide, 8), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST(Utf8, RoundTripsEveryPlaneIncludingSurrogatePairs) {
+    const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\xEF\xBF\xBF";  // a é € 𝄞 U+FFFF
+    U16 wide = Widen(utf8, CP_UTF8);
+    EXPECT_EQ(wide, u"a\u00e9\u20ac\U0001D11E\uFFFF");
+    EXPECT_EQ(Narrow(wide, CP_UTF8), utf8);
+}
+
+TEST(Utf8, InvalidSequencesBecomeReplacementCharactersOrFailWhenAsked) {
+    // A stray continuation byte, an overlong slash, an encoded surrogate, a cut-off sequence at the end.
+    const std::string bad = "x\x80y\xC0\xAFz\xED\xA0\x80w\xE2\x82";
+    U16 wide = Widen(bad, CP_UTF8);
+    EXPECT_EQ(wide, u"x\uFFFDy\uFFFD\uFFFDz\uFFFD\uFFFD\uFFFDw\uFFFD");
+
+    WCHAR out[32];
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bad.data(), int(bad.size()), out, 32), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION));
+
+    const U16 lone =
+        u"a\xD800"
+        u"b";
+    EXPECT_EQ(Narrow(lone, CP_UTF8),
+              "a\xEF\xBF\xBD"
+              "b");
+    char narrow[16];
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone.data(), 3, narrow, 16, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION));
+    // UTF-8 has no default character.
+    BOOL used;
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"a", 1, narrow, 16, nullptr, &used), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST(CodePage, LargeTextsConvertWhole) {
+    // Several megabytes with a character outside the code page near the end: nothing may stop early.
+    std::string bytes(6 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(1 + i % 255);
+    U16 wide = Widen(bytes);
+    ASSERT_EQ(wide.size(), bytes.size());
+    wide[wide.size() - 2] = u'\u4e00';
+    std::vector<char> narrow(wide.size() + 1);
+    ASSERT_EQ(sprintf(narrow.data(), "%S", wide.c_str()), int(wide.size()));
+    bytes[bytes.size() - 2] = '?';
+    EXPECT_EQ(std::string(narrow.data(), wide.size()), bytes);
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// What the "edit" control draws: word wrap, tabs, double-width characters, the selection, the caret,
+// sideways scrolling and the scroll indicator, compared cell for cell with exact screens.
+#include "platform/posix/headless/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const HINSTANCE kInstance = (HINSTANCE)0x400000;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL;
+constexpr DWORD kWrap = kChild | ES_NOHIDESEL;
+constexpr DWORD kWrapWithIndicator = kWrap | WS_VSCROLL;
+constexpr DWORD kNoWrap = kChild | WS_HSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL;
+constexpr DWORD kSingleLine = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
+
+class EditScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override { posix::ResetPlatform(); }
+    void TearDown() override { posix::ResetPlatform(); }
+
+    // A screen of cols x rows cells: the title row, the client rows, the soft-key row. The edit fills
+    // the client rows of a top-level window.
+    HWND Make(int cols, int rows, DWORD style, const std::u16string &text) {
+        screen = std::make_unique<posix::HeadlessScreen>(cols, rows);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = u"Host";
+        wc.hInstance = kInstance;
+        RegisterClassW(&wc);
+        HWND host = CreateWindowExW(0, u"Host", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+        RECT client{};
+        GetClientRect(host, &client);
+        HWND edit = CreateWindowExW(0, u"edit", u"", style, 0, 0, client.right, client.bottom, host, (HMENU)1,
+                                    kInstance, nullptr);
+        SetWindowTextW(edit, text.c_str());
+        SetFocus(edit);
+        return edit;
+    }
+
+    // The client rows as they are drawn now, one line each.
+    std::string Client() {
+        grid = posix::CellGrid(screen->Cols(), screen->Rows());
+        posix::RenderScreen(grid);
+        std::string out;
+        for (int row = 1; row < grid.Rows() - 1; ++row) out += grid.RowText(row) + "\n";
+        return out;
+    }
+    // Which client cells of a row are drawn reversed, as a string of '#' and '.'.
+    std::string Reversed(int clientRow) const {
+        std::string out;
+        for (int col = 0; col < grid.Cols(); ++col)
+            out += (grid.At(col, clientRow + 1).attr & posix::kAttrReverse) ? '#' : '.';
+        return out;
+    }
+    static void Key(HWND edit, int vk) { SendMessageW(edit, WM_KEYDOWN, (WPARAM)vk, 1); }
+    static void ControlKey(HWND edit, int vk) {
+        posix::InputEvent control;
+        control.vk = VK_CONTROL;
+        posix::DeliverKey(control);
+        Key(edit, vk);
+        control.down = false;
+        posix::DeliverKey(control);
+    }
+
+    std::unique_ptr<posix::HeadlessScreen> screen;
+    posix::CellGrid grid;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Word wrap
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(EditScreenTest, WrapBreaksBetweenWordsAndInsideLongOnes) {
+    Make(10, 8, kWrap, u"aaaa bbbb cccccccccccc dd\r\none two three four");
+    EXPECT_EQ(Client(),
+              "aaaa bbbb \n"
+              "cccccccccc\n"
+              "cc dd     \n"
+              "one two   \n"
+              "three four\n"
+              "          \n");
+}
+
+TEST_F(EditScreenTest, WrapExactFitTakesOneRow) {
+    HWND edit = Make(10, 6, kWrap, u"abcdefghij\r\nabcdefghijk");
+    EXPECT_EQ(Client(),
+              "abcdefghij\n"
+              "abcdefghij\n"
+              "k         \n"
+              "          \n");
+    EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 3);
+    // The caret after a full row stays on its last cell rather than leaving the screen.
+    SendMessageW(edit, EM_SETSEL, 10, 10);
+    Client();
+    EXPECT_TRUE(grid.cursorVisible);
+    EXPECT_EQ(grid.cursorRow, 1);
+    EXPECT_EQ(grid.cursorCol, 9);
+}
+
+TEST_F(EditScreenTest, ScreenTooSmallForTheTextShowsWhatFitsAndFollowsTheCaret) {
+    HWND edit = Make(10, 6, kWrap, u"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix words here");
+    EXPECT_EQ(Client(),
+              "one       \n"
+              "two       \n"
+              "three     \n"
+              "four      \n");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "four      \n"
+              "five      \n"
+              "six words \n"
+              "here      \n");
+    EXPECT_EQ(grid.cursorRow, 4);
+    EXPECT_EQ(grid.cursorCol, 4);
+    Key(edit, VK_UP);
+    Key(edit, VK_UP);
+    Key(edit, VK_UP);
+    Key(edit, VK_UP);
+    EXPECT_EQ(Client(),
+              "three     \n"
+              "four      \n"
+              "five      \n"
+              "six words \n");
+}
+
+TEST_F(EditScreenTest, DoubleWidthCharacterThatDoesNotFitStartsTheNextRow) {
+    Make(10, 6, kWrap, u"abcdefghi\u4E2Dx \u6587\u5B57");
+    EXPECT_EQ(Client(),
+              "abcdefghi \n"
+              "\u4E2Dx \u6587\u5B57  \n"
+              "          \n"
+              "          \n");
+}
+
+TEST_F(EditScreenTest, ANarrowEditStillPutsOneCharacterOnEachRow) {
+    Make(2, 6, kWrap, u"\u4E2D\u6587ab");
+    EXPECT_EQ(Client(),
+              "\u4E2D\n"
+              "\u6587\n"
+              "ab\n"
+              "  \n");
+}
+
+TEST_F(EditScreenTest, TabsReachTheNextMultipleOfEight) {
+    Make(10, 6, kWrap, u"a\tb\r\n\tx\r\nabcdefghi\tz");
+    EXPECT_EQ(Client(),
+              "a       b \n"
+              "        x \n"
+              "abcdefghi \n"
+              "z         \n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Selection and caret
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(EditScreenTest, SelectionIsReversedAcrossRowsWithTheLineBreak) {
+    HWND edit = Make(10, 6, kWrap, u"abc\r\ndef\tg");
+    SendMessageW(edit, EM_SETSEL, 1, 7);
+    Client();
+    EXPECT_EQ(Reversed(0), ".###......");  // "bc" and one cell for the selected line break
+    EXPECT_EQ(Reversed(1), "##........");
+    SendMessageW(edit, EM_SETSEL, 6, 9);  // "ef" and the tab: the tab's blanks are selected too
+    Client();
+    EXPECT_EQ(Reversed(1), ".#######..");
+}
+
+TEST_F(EditScreenTest, SelectionWithoutFocusShowsOnlyUnderNoHideSel) {
+    for (DWORD style : {kWrap, kWrap & ~DWORD(ES_NOHIDESEL)}) {
+        HWND edit = Make(10, 6, style, u"abcdef");
+        SendMessageW(edit, EM_SETSEL, 0, 3);
+        Client();
+        EXPECT_EQ(Reversed(0), "###.......");
+        SetFocus(nullptr);
+        Client();
+        EXPECT_EQ(Reversed(0), (style & ES_NOHIDESEL) ? "###......." : "..........");
+        EXPECT_FALSE(grid.cursorVisible);
+        posix::ResetPlatform();
+    }
+}
+
+TEST_F(EditScreenTest, TypingShowsAtTheCaret) {
+    HWND edit = Make(10, 6, kWrap, u"");
+    screen->Type(u"hello wide world\n!");
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EXPECT_EQ(Client(),
+              "hello wide\n"
+              "world     \n"
+              "!         \n"
+              "          \n");
+    EXPECT_EQ(grid.cursorRow, 3);
+    EXPECT_EQ(grid.cursorCol, 1);
+    EXPECT_EQ(GetWindowTextLengthW(edit), 19);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Without wrap
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(EditScreenTest, LongLinesScrollSidewaysToKeepTheCaretInView) {
+    HWND edit = Make(10, 6, kNoWrap, u"0123456789abcdefghij\r\nshort");
+    EXPECT_EQ(Client(),
+              "0123456789\n"
+              "short     \n"
+              "          \n"
+              "          \n");
+    Key(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "bcdefghij \n"
+              "          \n"
+              "          \n"
+              "          \n");
+    EXPECT_EQ(grid.cursorCol, 9);
+    Key(edit, VK_DOWN);  // "short" ends left of the view: the view follows the caret back
+    EXPECT_EQ(Client(),
+              "56789abcde\n"
+              "          \n"
+              "          \n"
+              "          \n");
+    EXPECT_EQ(grid.cursorCol, 0);
+}
+
+TEST_F(EditScreenTest, DoubleWidthCharacterCutByTheLeftEdgeLeavesABlank) {
+    HWND edit = Make(6, 6, kNoWrap, u"\u4E2Dabcdefgh");
+    SendMessageW(edit, EM_SETSEL, 4, 4);  // column 5: in view without scrolling
+    Client();
+    EXPECT_EQ(grid.RowText(1), "\u4E2Dabcd");
+    Key(edit, VK_RIGHT);  // column 6: the view moves one column, into the wide character
+    Client();
+    EXPECT_EQ(grid.RowText(1), " abcde");
+}
+
+TEST_F(EditScreenTest, SingleLineShowsLineBreaksAsCharacters) {
+    Make(10, 3, kSingleLine, u"a\r\nb\tc");
+    EXPECT_EQ(Client(), "a\u240D\u240Ab    c \n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The scroll indicator
+// ---------------------------------------------------------------------------------------------------
+
+TEST_F(EditScreenTest, ScrollIndicatorShowsWhereTheViewStands) {
+    HWND edit = Make(10, 6, kWrapWithIndicator, u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8");
+    EXPECT_EQ(Client(),
+              "1        \u2588\n"
+              "2        \u2588\n"
+              "3        \u2502\n"
+              "4        \u2502\n");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "5        \u2502\n"
+              "6        \u2502\n"
+              "7        \u2588\n"
+              "8        \u2588\n");
+}
+
+TEST_F(EditScreenTest, ScrollIndicatorNarrowsTheTextByOneColumn) {
+    Make(10, 6, kWrapWithIndicator, u"abcdefghijkl");
+    EXPECT_EQ(Client(),
+              "abcdefghi\u2502\n"
+              "jkl      \u2502\n"
+              "         \u2502\n"
+              "         \u2502\n");
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// Directory searches: FindFirstFileW / FindNextFileW / FindClose, with Win32's patterns, order and errors.
+#include <gtest/gtest.h>
+
+#include "platform/posix/internal.h"
+#include "tests/platform/scratch.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using U16 = std::u16string;
+
+struct Entry {
+    U16 name;
+    DWORD attributes;
+    uint64_t size;
+};
+
+class Find : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedRoot_ = posix::GetOptions().root;
+        posix::GetOptions().root = root_.Path();
+    }
+    void TearDown() override {
+        posix::ResetFiles();
+        posix::GetOptions().root = savedRoot_;
+    }
+
+    // Every entry the search yields, in order; empty when FindFirstFileW fails (error then holds why).
+    static std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) {
+        std::vector<Entry> entries;
+        WIN32_FIND_DATAW data;
+        SetLastError(0);
+        HANDLE find = FindFirstFileW(pattern, &data);
+        if (find == INVALID_HANDLE_VALUE) {
+            if (error) *error = GetLastError();
+            return entries;
+        }
+        do {
+            entries.push_back(
+                {data.cFileName, data.dwFileAttributes, (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
+        } while (FindNextFileW(find, &data));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
+        EXPECT_TRUE(FindClose(find));
+        if (error) *error = 0;
+        return entries;
+    }
+    static std::vector<U16> Names(const std::vector<Entry> &entries) {
+        std::vector<U16> names;
+        for (const Entry &e : entries)
+            names.push_back(e.name);
+        return names;
+    }
+    static std::set<U16> NameSet(const std::vector<Entry> &entries, size_t skip = 0) {
+        std::set<U16> names;
+        for (size_t i = skip; i < entries.size(); ++i)
+            names.insert(entries[i].name);
+        return names;
+    }
+    void MakeFolderWithFiles() {
+        mkdir((root_ / "dir").c_str(), 0755);
+        mkdir((root_ / "dir/sub").c_str(), 0755);
+        for (const char *name : {"b.txt", "A.TXT", "a.txtx", "long name.txt", "notes", "ab.txt"})
+            root_.Write(std::string("dir/") + name, "abc");
+    }
+
+    scratch::TempDir root_;
+    std::string savedRoot_;
+};
+
+TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
+    MakeFolderWithFiles();
+    std::vector<Entry> entries = List(u"\\dir\\*.*");
+    ASSERT_EQ(entries.size(), 9u);
+    EXPECT_EQ(entries[0].name, u".");
+    EXPECT_EQ(entries[1].name, u"..");
+    EXPECT_EQ(entries[0].attributes, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(entries[1].attributes, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(NameSet(entries, 2),
+              (std::set<U16>{u"b.txt", u"A.TXT", u"a.txtx", u"long name.txt", u"notes", u"ab.txt", u"sub"}));
+    for (const Entry &e : entries) {
+        if (e.name == u"sub" || e.name[0] == u'.') continue;
+        EXPECT_EQ(e.attributes, DWORD(FILE_ATTRIBUTE_NORMAL)) << ::testing::PrintToString(e.name);
+        EXPECT_EQ(e.size, 3u);
+    }
+    std::map<U16, DWORD> byName;
+    for (const Entry &e : entries)
+        byName[e.name] = e.attributes;
+    EXPECT_EQ(byName[u"sub"], DWORD(FILE_ATTRIBUTE_DIRECTORY));
+
+    EXPECT_EQ(Names(List(u"\\dir\\*")), Names(entries));  // "*" finds the same as "*.*"
+}
+
+TEST_F(Find, TheDeviceRootHasNoDots) {
+    root_.Write("top.txt", "x");
+    mkdir((root_ / "folder").c_str(), 0755);
+    EXPECT_EQ(NameSet(List(u"\\*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(NameSet(List(u"\\*.*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(NameSet(List(u"*.*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(Names(List(u"\\folder\\*.*")), (std::vector<U16>{u".", u".."}));
+}
+
+TEST_F(Find, PatternsMatchAsOnWin32IgnoringCase) {
+    MakeFolderWithFiles();
+    EXPECT_EQ(NameSet(List(u"\\dir\\*.txt")), (std::set<U16>{u"b.txt", u"A.TXT", u"long name.txt", u"ab.txt"}));
+    EXPECT_EQ(NameSet(List(u"\\DIR\\?.TxT")), (std::set<U16>{u"b.txt", u"A.TXT"}));
+    EXPECT_EQ(NameSet(List(u"\\dir\\a*")), (std::set<U16>{u"A.TXT", u"a.txtx", u"ab.txt"}));
+    EXPECT_EQ(NameSet(List(u"\\dir\\notes.*")), (std::set<U16>{u"notes"}));  // ".*" also means no extension
+    EXPECT_EQ(NameSet(List(u"\\dir\\*.")), (std::set<U16>{u".", u"..", u"notes", u"sub"}));
+    EXPECT_EQ(NameSet(List(u"\\dir\\LONG NAME.TXT")), (std::set<U16>{u"long name.txt"}));
+    EXPECT_EQ(NameSet(List(u"\\dir\\*o*")), (std::set<U16>{u"long name.txt", u"notes"}));
+}
+
+TEST_F(Find, FailuresTellWhatWasMissing) {
+    MakeFolderWithFiles();
+    DWORD error = 0;
+    EXPECT_TRUE(List(u"\\dir\\*.doc", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(List(u"\\nodir\\*.*", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(List(u"\\dir\\b.txt\\*.*", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(List(u"\\dir\\", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(List(u"\\d*r\\*.*", &error).empty());  // wildcards only in the last name
+    EXPECT_EQ(error, DWORD(ERROR_INVALID_NAME));
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileW(u"\\dir\\*", nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(FindNextFileW(INVALID_HANDLE_VALUE, &data));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(Find, SearchHandlesAreClosedOnlyByFindClose) {
+    MakeFolderWithFiles();
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(u"\\dir\\*", &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CloseHandle(find));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(FindNextFileW(find, &data));  // still open
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_FALSE(FindClose(find));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+
+    root_.Write("f.txt", "x");
+    HANDLE file = CreateFileW(u"\\f.txt", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(FindClose(file));
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+TEST_F(Find, ASearchIsASnapshotOfTheFolder) {
+    MakeFolderWithFiles();
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(u"\\dir\\*.txt", &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    root_.Write("dir/later.txt", "x");
+    std::set<U16> names{data.cFileName};
+    while (FindNextFileW(find, &data))
+        names.insert(data.cFileName);
+    FindClose(find);
+    EXPECT_EQ(names.count(u"later.txt"), 0u);
+    EXPECT_EQ(names.size(), 4u);
+}
+
+TEST_F(Find, SpecialFilesAreListedAsSystemFiles) {
+    mkdir((root_ / "dev").c_str(), 0755);
+    mkfifo((root_ / "dev/pipe").c_str(), 0644);
+    symlink("/nonexistent/target", (root_ / "dev/dangling").c_str());
+    std::map<U16, DWORD> attributes;
+    for (const Entry &e : List(u"\\dev\\*"))
+        attributes[e.name] = e.attributes;
+    EXPECT_EQ(attributes[u"pipe"], DWORD(FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(attributes[u"dangling"] & FILE_ATTRIBUTE_SYSTEM, DWORD(FILE_ATTRIBUTE_SYSTEM));
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// wsprintfW as user32 formats, and sprintf as the C runtime of the device formats (with %S a WCHAR string).
+#include <gtest/gtest.h>
+
+#include "platform/posix/win32_api.h"
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+namespace {
+
+using U16 = std::u16string;
+
+U16 Wide(const WCHAR *format, ...) {
+    WCHAR buffer[1100];
+    va_list args;
+    va_start(args, format);
+    int n = wvsprintfW(buffer, format, args);
+    va_end(args);
+    EXPECT_EQ(size_t(n), wcslen(buffer));
+    return U16(buffer);
+}
+
+std::string Narrow(const char *format, auto... args) {
+    char buffer[512];
+    int n = sprintf(buffer, format, args...);
+    EXPECT_EQ(size_t(n), std::strlen(buffer));
+    return buffer;
+}
+
+TEST(WsprintfW, Integers) {
+    EXPECT_EQ(Wide(u"%d|%i|%u", -5, 7, 3u), u"-5|7|3");
+    EXPECT_EQ(Wide(u"%u", -1), u"4294967295");
+    EXPECT_EQ(Wide(u"%ld %lu", LONG(-2147483647 - 1), DWORD(4000000000u)), u"-2147483648 4000000000");
+    EXPECT_EQ(Wide(u"%x %X %#x %#X", 255, 255, 255, 0xABu), u"ff FF 0xff 0XAB");
+    EXPECT_EQ(Wide(u"%hd %hu", 70000, 70000), u"4464 4464");
+    EXPECT_EQ(Wide(u"%hd", 0xFFFF), u"-1");
+    EXPECT_EQ(Wide(u"%I64d %I64x", int64_t(-1) << 40, uint64_t(1) << 36), u"-1099511627776 1000000000");
+}
+
+TEST(WsprintfW, WidthPrecisionAndFlags) {
+    EXPECT_EQ(Wide(u"[%5d][%-5d][%05d][%.3d]", 42, 42, -42, 7), u"[   42][42   ][-0042][007]");
+    EXPECT_EQ(Wide(u"[%08.3d]", 5), u"[     005]");  // a precision turns zero padding off
+    EXPECT_EQ(Wide(u"[%6s][%-6s][%.2s]", u"abc", u"abc", u"abc"), u"[   abc][abc   ][ab]");
+    EXPECT_EQ(Wide(u"[%4S][%.1S]", "xy", "xy"), u"[  xy][x]");
+    EXPECT_EQ(Wide(u"[%3c][%-3c]", u'\u00e9', u'z'), u"[  \u00e9][z  ]");
+}
+
+TEST(WsprintfW, StringsAndCharactersOfBothWidths) {
+    EXPECT_EQ(Wide(u"Recent%s", u"3"), u"Recent3");
+    EXPECT_EQ(Wide(u"%ls|%ws|%hs|%S|%hS|%lS", u"a", u"b", "c", "d", "e", u"f"), u"a|b|c|d|e|f");
+    EXPECT_EQ(Wide(u"%c%C%hc%lc", u'\u4e00', '\xE9', '\x80', u'z'), u"\u4e00\u00e9\u20acz");
+    EXPECT_EQ(Wide(u"%s %S", static_cast<const WCHAR *>(nullptr), static_cast<const char *>(nullptr)),
+              u"(null) (null)");
+    EXPECT_EQ(Wide(u"100%% %q"), u"100% q");    // an unknown conversion shows its letter
+    EXPECT_EQ(Wide(u"%S|", "ab\0cd"), u"ab|");  // %S ends at the string's NUL
+}
+
+TEST(WsprintfW, OutputStopsAt1023CharactersPlusTerminator) {
+    U16 longText(2000, u'x');
+    std::vector<WCHAR> buffer(2048, u'#');
+    int n = wsprintfW(buffer.data(), u"%s", longText.c_str());
+    EXPECT_EQ(n, 1023);
+    EXPECT_EQ(U16(buffer.data()), U16(1023, u'x'));
+    EXPECT_EQ(buffer[1024], u'#');  // nothing written past the limit
+
+    std::string longBytes(1500, 'y');
+    n = wsprintfW(buffer.data(), u"ab%S", longBytes.c_str());
+    EXPECT_EQ(n, 1023);
+    EXPECT_EQ(U16(buffer.data()), u"ab" + U16(1021, u'y'));
+}
+
+TEST(Sprintf, WideStringsNarrowThroughTheCodePage) {
+    EXPECT_EQ(Narrow("%S", u"d\u00e9j\u00e0 \u20ac"), "d\xE9j\xE0 \x80");
+    EXPECT_EQ(Narrow("%ls|%ws|%hS|%s", u"a", u"b", "c", "d"), "a|b|c|d");
+    EXPECT_EQ(Narrow("[%5S][%-5S][%.2S]", u"ab", u"ab", u"abc"), "[   ab][ab   ][ab]");
+    EXPECT_EQ(Narrow("[%*S][%.*S]", 4, u"ab", 1, u"ab"), "[  ab][a]");
+    EXPECT_EQ(Narrow("%C%lc%c", u'\u00e9', u'\u4e00', 'x'), "\xE9?x");
+    EXPECT_EQ(Narrow("%S", static_cast<const WCHAR *>(nullptr)), "(null)");
+}
+
+TEST(Sprintf, NumbersAsTheCRuntimeFormatsThem) {
+    EXPECT_EQ(Narrow("%d %5d %-5d| %05d %+d % d", -3, 42, 42, 42, 4, 4), "-3    42 42   | 00042 +4  4");
+    EXPECT_EQ(Narrow("%ld %lu %lx", LONG(-7), DWORD(4000000000u), DWORD(0xBEEF)), "-7 4000000000 beef");
+    EXPECT_EQ(Narrow("%lld %I64d %llx", -1LL << 40, 1LL << 40, 0xFFFFFFFFFULL),
+              "-1099511627776 1099511627776 fffffffff");
+    EXPECT_EQ(Narrow("%hd %hhu %o %#x %X", 70000, 300, 8, 255, 255), "4464 44 10 0xff FF");
+    EXPECT_EQ(Narrow("%*d|%-*d|%.*d", 4, 7, 3, 7, 3, 7), "   7|7  |007");
+    EXPECT_EQ(Narrow("%.2f %e %g %5.1f", 3.14159, 1500.0, 0.5, 2.25), "3.14 1.500000e+03 0.5   2.2");
+    EXPECT_EQ(Narrow("%zu %c %% %s", size_t(12), 'q', "end"), "12 q % end");
+}
+
+TEST(Sprintf, IsUnboundedAndWritesExactlyTheTextAndOneTerminator) {
+    U16 text(300000, u'a');
+    text[150000] = u'\u4e00';
+    std::vector<char> buffer(text.size() + 2, '#');
+    EXPECT_EQ(sprintf(buffer.data(), "%S", text.c_str()), int(text.size()));
+    EXPECT_EQ(buffer[150000], '?');
+    EXPECT_EQ(buffer[text.size() - 1], 'a');
+    EXPECT_EQ(buffer[text.size()], '\0');
+    EXPECT_EQ(buffer[text.size() + 1], '#');
+}
+
+}  // namespace

@@ -1,0 +1,541 @@
+// The registry: values keep their types and exact byte counts in a .reg text file, queries follow Win32's
+// buffer rules, hand-written and damaged files are handled, and processes writing at the same time (or
+// killed while writing) never lose values or leave a broken file.
+#include <gtest/gtest.h>
+
+#include "platform/posix/internal.h"
+#include "tests/platform/scratch.h"
+
+#include <csignal>
+#include <dirent.h>
+#include <poll.h>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <tuple>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using U16 = std::u16string;
+using Bytes = std::vector<BYTE>;
+
+const char kHeader[] = "Windows Registry Editor Version 5.00\n";
+
+Bytes StringBytes(const U16 &text, size_t count) {
+    Bytes bytes(count, 0);
+    memcpy(bytes.data(), text.c_str(), std::min(count, (text.size() + 1) * 2));
+    return bytes;
+}
+
+Bytes DwordBytes(DWORD value) {
+    return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+}
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedFile_ = posix::GetOptions().registryFile;
+        posix::GetOptions().registryFile = HiveFile();
+        posix::ResetRegistry();
+    }
+    void TearDown() override {
+        posix::ResetRegistry();
+        posix::GetOptions().registryFile = savedFile_;
+    }
+
+    std::string HiveFile() const { return dir_ / "registry.reg"; }
+    std::string HiveText() const { return scratch::TempDir::ReadFile(HiveFile()); }
+
+    // As a new process would: forget everything read so far.
+    static void Restart() { posix::ResetRegistry(); }
+
+    static HKEY Settings() {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    static LONG Set(HKEY key, const WCHAR *name, DWORD type, const Bytes &data) {
+        return RegSetValueExW(key, name, 0, type, data.data(), DWORD(data.size()));
+    }
+    // The value's type and bytes, read with a buffer big enough; false when it cannot be read.
+    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) {
+        DWORD size = 0;
+        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        data.assign(size, 0);
+        return RegQueryValueExW(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS && size == data.size();
+    }
+    std::vector<std::string> SetAside() const {
+        std::vector<std::string> names;
+        DIR *dir = opendir(dir_.Path().c_str());
+        while (dirent *entry = readdir(dir))
+            if (std::string(entry->d_name).rfind("registry.reg.unreadable-", 0) == 0) names.push_back(entry->d_name);
+        closedir(dir);
+        return names;
+    }
+
+    scratch::TempDir dir_;
+    std::string savedFile_;
+};
+
+TEST_F(Registry, StoresTheExactBytesGivenInRegExportFormat) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);  // 2n + 1 bytes
+    ASSERT_EQ(Set(key, u"FontSize", REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
+    EXPECT_EQ(HiveText(), std::string(kHeader) +
+                              "\n"
+                              "[HKEY_CURRENT_USER\\Software]\n"
+                              "\n"
+                              "[HKEY_CURRENT_USER\\Software\\Scrivel]\n"
+                              "\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"
+                              "\"FontSize\"=dword:0000000c\n"
+                              "\n");
+
+    Restart();
+    key = Settings();
+    DWORD type = 0;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"Font", type, data));
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(data, StringBytes(u"Nina", 9));
+    ASSERT_TRUE(Get(key, u"fontsize", type, data));  // value names ignore case
+    EXPECT_EQ(type, DWORD(REG_DWORD));
+    EXPECT_EQ(data, DwordBytes(12));
+}
+
+TEST_F(Registry, EveryTypeAndSizeSurvivesARestart) {
+    HKEY key = Settings();
+    Bytes big(300);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = BYTE(i * 7);
+    const std::vector<std::tuple<const WCHAR *, DWORD, Bytes>> values = {
+        {u"Empty", REG_SZ, {}},
+        {u"Full", REG_SZ, StringBytes(u"abc", 8)},
+        {u"Short", REG_DWORD, {1, 2, 3}},
+        {u"Binary", REG_BINARY, big},
+        {u"Multi", REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}},
+        {u"Odd type", 0x1234, {9}},
+        {u"Quote\"and\\slash", REG_SZ, StringBytes(u"x", 4)},
+        {u"Line\nbreak", REG_BINARY, {1}},
+        {nullptr, REG_SZ, StringBytes(u"default", 16)},
+    };
+    for (const auto &[name, type, data] : values)
+        ASSERT_EQ(Set(key, name, type, data), ERROR_SUCCESS);
+
+    Restart();
+    key = Settings();
+    for (const auto &[name, type, data] : values) {
+        DWORD readType = 0;
+        Bytes readData;
+        ASSERT_TRUE(Get(key, name, readType, readData)) << ::testing::PrintToString(U16(name ? name : u"@"));
+        EXPECT_EQ(readType, type);
+        EXPECT_EQ(readData, data);
+    }
+}
+
+TEST_F(Registry, LongHexDataIsFoldedAsTheExporterDoes) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"Blob", REG_BINARY, Bytes(100, 0xAB)), ERROR_SUCCESS);
+    std::string text = HiveText();
+    size_t start = text.find("\"Blob\"=hex:");
+    ASSERT_NE(start, std::string::npos);
+    std::vector<std::string> lines;
+    for (size_t pos = start, end; (end = text.find('\n', pos)) != std::string::npos && pos < text.size();
+         pos = end + 1) {
+        lines.push_back(text.substr(pos, end - pos));
+        if (lines.back().empty() || lines.back().back() != '\\') break;
+    }
+    ASSERT_GT(lines.size(), 1u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(lines[i].size(), 80u) << lines[i];
+        EXPECT_EQ(lines[i].back() == '\\', i + 1 < lines.size()) << lines[i];
+        if (i > 0) {
+            EXPECT_EQ(lines[i].substr(0, 2), "  ");
+        }
+    }
+}
+
+TEST_F(Registry, QueriesFollowWin32BufferRules) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, u"Size", REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, u"Nothing", REG_SZ, {}), ERROR_SUCCESS);
+
+    BYTE buffer[16];
+    memset(buffer, 0xCC, sizeof buffer);
+    DWORD type = 77, size = 8;
+    EXPECT_EQ(RegQueryValueExW(key, u"Font", nullptr, &type, buffer, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 9u);
+    for (BYTE b : buffer)
+        EXPECT_EQ(b, 0xCC);  // untouched
+    size = 9;
+    EXPECT_EQ(RegQueryValueExW(key, u"Font", nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 9u);
+    EXPECT_EQ(Bytes(buffer, buffer + 10), (Bytes{'N', 0, 'i', 0, 'n', 0, 'a', 0, 0, 0xCC}));
+
+    size = 2;
+    EXPECT_EQ(RegQueryValueExW(key, u"Size", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    size = 0;
+    EXPECT_EQ(RegQueryValueExW(key, u"Size", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, DWORD(REG_DWORD));
+
+    memset(buffer, 0xCC, sizeof buffer);
+    size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExW(key, u"Nothing", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(buffer[0], 0xCC);  // no terminator added
+
+    type = 77;
+    size = 55;
+    EXPECT_EQ(RegQueryValueExW(key, u"Missing", nullptr, &type, buffer, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(type, 77u);
+    EXPECT_EQ(size, 55u);
+    EXPECT_EQ(RegQueryValueExW(key, u"Font", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExW(reinterpret_cast<HKEY>(0x1234), u"Font", nullptr, nullptr, nullptr, &size),
+              ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, nullptr, 0, 0, nullptr, &key, &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
+    EXPECT_NE(HiveText().find("[HKEY_CURRENT_USER\\Software\\Scrivel]"), std::string::npos);  // written through
+    ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+
+    HKEY again = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\scrivel\\", 0, nullptr, 0, 0, nullptr, &again, &disposition),
+        ERROR_SUCCESS);
+    EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
+    DWORD type;
+    Bytes data;
+    EXPECT_TRUE(Get(again, u"a", type, data));
+
+    HKEY software = nullptr, child = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, 0, &software), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(software, u"Scrivel", 0, 0, &child), ERROR_SUCCESS);
+    EXPECT_TRUE(Get(child, u"A", type, data));
+
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"\\Software", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegCloseKey(child), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(child), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExW(child, u"A", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+}
+
+TEST_F(Registry, DeletingAValueWritesThrough) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"Gone", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, u"Kept", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"GONE"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"Gone"), ERROR_FILE_NOT_FOUND);
+    Restart();
+    key = Settings();
+    DWORD type;
+    Bytes data;
+    EXPECT_FALSE(Get(key, u"Gone", type, data));
+    EXPECT_TRUE(Get(key, u"Kept", type, data));
+}
+
+TEST_F(Registry, HandWrittenFilesAreRead) {
+    dir_.Write("registry.reg",
+               "Windows Registry Editor Version 5.00\r\n"
+               "\r\n"
+               "; written by hand\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Scrivel]\r\n"
+               "\"Font\"=\"Nina \\\"Sans\\\"\"\r\n"
+               "\"FontSize\"=dword:0000000C\r\n"
+               "\"Data\"=hex:01,02,\\\r\n"
+               "    03\r\n"
+               "@=\"\"\r\n");
+    HKEY key = Settings();
+    DWORD type;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"Font", type, data));
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(data, StringBytes(u"Nina \"Sans\"", 24));  // a quoted string has its whole terminator
+    ASSERT_TRUE(Get(key, u"FontSize", type, data));
+    EXPECT_EQ(data, DwordBytes(12));
+    ASSERT_TRUE(Get(key, u"Data", type, data));
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    EXPECT_EQ(data, (Bytes{1, 2, 3}));
+    ASSERT_TRUE(Get(key, nullptr, type, data));
+    EXPECT_EQ(data, (Bytes{0, 0}));
+}
+
+TEST_F(Registry, Utf16FilesAsRegeditWritesThemAreRead) {
+    U16 text =
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Scrivel]\r\n"
+        u"\"Font\"=\"\u00c9l\u00e9gante\"\r\n";
+    std::string bytes;
+    for (char16_t c : text)
+        bytes += {char(c & 0xFF), char(c >> 8)};
+    dir_.Write("registry.reg", bytes);
+    HKEY key = Settings();
+    DWORD type;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"Font", type, data));
+    EXPECT_EQ(data, StringBytes(u"\u00c9l\u00e9gante", 18));
+}
+
+TEST_F(Registry, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
+    const std::string damaged = std::string(kHeader) +
+                                "[HKEY_CURRENT_USER\\Software\\Scrivel]\n\"Font\"=hex(1):4e,00\n"
+                                "\"FontSize\"=dword:zz\n";
+    dir_.Write("registry.reg", damaged);
+    HKEY key = nullptr;
+    // Nothing of it counts, not even the line before the damage.
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(HiveText(), damaged);
+
+    key = Settings();
+    ASSERT_EQ(Set(key, u"FontSize", REG_DWORD, DwordBytes(10)), ERROR_SUCCESS);
+    std::vector<std::string> aside = SetAside();
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(dir_.Read(aside[0]), damaged);
+    Restart();
+    key = Settings();
+    DWORD type;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"FontSize", type, data));
+    EXPECT_EQ(data, DwordBytes(10));
+    EXPECT_FALSE(Get(key, u"Font", type, data));
+}
+
+TEST_F(Registry, ValuesOtherProcessesWroteMeanwhileAreKept) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"Mine", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    // Another process adds a value and a key of its own behind our back.
+    std::string text = HiveText();
+    text.insert(text.find("\"Mine\""), "\"Theirs\"=dword:00000002\n");
+    text += "[HKEY_LOCAL_MACHINE\\Other]\n\"X\"=hex:01\n\n";
+    dir_.Write("registry.reg", text);
+
+    ASSERT_EQ(Set(key, u"Mine", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    EXPECT_NE(HiveText().find("\"Theirs\"=dword:00000002"), std::string::npos);
+    EXPECT_NE(HiveText().find("[HKEY_LOCAL_MACHINE\\Other]\n\"X\"=hex:01"), std::string::npos);
+    DWORD type;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"Theirs", type, data));  // the fresh read is what we now see
+    EXPECT_EQ(data, DwordBytes(2));
+}
+
+TEST_F(Registry, TheDefaultFileFollowsXdgConfigHome) {
+    posix::GetOptions().registryFile.clear();
+    {
+        scratch::EnvVar config("XDG_CONFIG_HOME", dir_ / "config");
+        HKEY key = Settings();
+        ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+        EXPECT_NE(dir_.Read("config/scrivel/registry.reg").find("\"A\"=dword:00000001"), std::string::npos);
+    }
+    Restart();
+    scratch::EnvVar noConfig("XDG_CONFIG_HOME");
+    scratch::EnvVar home("HOME", dir_ / "home");
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    EXPECT_NE(dir_.Read("home/.config/scrivel/registry.reg").find("\"B\"=dword:00000002"), std::string::npos);
+}
+
+TEST_F(Registry, TwoProcessesWritingTogetherLoseNothing) {
+    constexpr int kWrites = 60;
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = fork();
+        if (writers[w] == 0) {
+            char go;
+            if (read(start[0], &go, 1) != 1) _exit(100);
+            Restart();
+            HKEY key = Settings();
+            int failures = 0;
+            for (int i = 0; i < kWrites; ++i) {
+                std::u16string name = (w ? u"B" : u"A") + std::u16string(1, char16_t(u'0' + i / 10)) +
+                                      std::u16string(1, char16_t(u'0' + i % 10));
+                failures += Set(key, name.c_str(), REG_DWORD, DwordBytes(DWORD(w * 1000 + i))) != ERROR_SUCCESS;
+            }
+            _exit(failures);
+        }
+    }
+    ASSERT_EQ(write(start[1], "gg", 2), 2);
+    for (pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    close(start[0]);
+    close(start[1]);
+
+    Restart();
+    HKEY key = Settings();
+    for (int w = 0; w < 2; ++w) {
+        for (int i = 0; i < kWrites; ++i) {
+            std::u16string name = (w ? u"B" : u"A") + std::u16string(1, char16_t(u'0' + i / 10)) +
+                                  std::u16string(1, char16_t(u'0' + i % 10));
+            DWORD type;
+            Bytes data;
+            ASSERT_TRUE(Get(key, name.c_str(), type, data)) << w << " " << i;
+            EXPECT_EQ(data, DwordBytes(DWORD(w * 1000 + i)));
+        }
+    }
+    EXPECT_TRUE(SetAside().empty());
+}
+
+// Kills a forked writer when a failed assertion leaves the test early.
+struct KillOnExit {
+    pid_t pid;
+    ~KillOnExit() {
+        if (pid <= 0) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+};
+
+// What a reader finds in the file while a writer is busy: the whole of one version or another.
+bool IsWholeFile(const std::string &text) {
+    return text.rfind(kHeader, 0) == 0 && text.size() >= 2 && text.compare(text.size() - 2, 2, "\n\n") == 0;
+}
+
+TEST_F(Registry, ReadersAndKilledWritersNeverSeeAPartialFile) {
+    Bytes big(256 * 1024);  // large enough that writing the file takes a while
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = BYTE(i);
+    ASSERT_EQ(Set(Settings(), u"Seed", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);  // the file exists throughout
+    for (int round = 0; round < 4; ++round) {
+        int progress[2];
+        ASSERT_EQ(pipe(progress), 0);
+        pid_t writer = fork();
+        if (writer == 0) {
+            close(progress[0]);
+            Restart();
+            HKEY key = Settings();
+            for (unsigned i = 0;; ++i) {
+                big[0] = BYTE(i);
+                WCHAR name[] = u"V0";
+                name[1] = WCHAR(u'0' + i % 4);
+                Set(key, name, REG_BINARY, big);
+                if (write(progress[1], "+", 1) != 1) _exit(1);
+            }
+        }
+        close(progress[1]);
+        KillOnExit guard{writer};
+        // Keep reading the file while the writer is at work, through a few of its writes; then kill it at
+        // a point that differs from round to round.
+        int written = 0, reads = 0;
+        while (written < 2 + round || reads < 50 * (round + 1)) {
+            ASSERT_TRUE(IsWholeFile(HiveText())) << "round " << round << ", read " << reads;
+            ++reads;
+            pollfd fd{progress[0], POLLIN, 0};
+            char plus;
+            while (poll(&fd, 1, 0) == 1 && read(progress[0], &plus, 1) == 1)
+                ++written;
+        }
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        guard.pid = 0;
+        close(progress[0]);
+
+        ASSERT_TRUE(IsWholeFile(HiveText())) << "round " << round;
+        Restart();
+        HKEY key = Settings();
+        DWORD type;
+        Bytes data;
+        ASSERT_TRUE(Get(key, u"V0", type, data)) << "round " << round;
+        EXPECT_EQ(data.size(), big.size());
+        // The lock died with the writer: writing goes on, and nothing was taken for unreadable.
+        EXPECT_EQ(Set(key, u"After", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS);
+        EXPECT_TRUE(SetAside().empty());
+    }
+}
+
+// Damaged and random files must never crash the reader, and the next write must keep whatever the reader
+// could not use.
+TEST_F(Registry, GarbageNeverCrashesAndIsNeverLost) {
+    const std::string valid = std::string(kHeader) +
+                              "\n[HKEY_CURRENT_USER\\Software\\Scrivel]\n"
+                              "\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"
+                              "\"FontSize\"=dword:0000000c\n"
+                              "\"Recent0\"=\"\\\\a\\\\b.txt\"\n"
+                              "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
+                              "  16,17,18\n"
+                              "@=hex(7):61,00,00,00,00,00\n\n";
+    std::mt19937 random(20240611);
+    auto pick = [&](size_t n) { return n ? size_t(random() % n) : 0; };
+    const std::string specials = "\\\"[]=,:@;\n\r-(){}\xFF\xFE";
+    int readable = 0, keptAside = 0;  // both paths must have been taken for the test to mean anything
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes;
+        if (round % 5 == 4) {
+            bytes.resize(pick(400));
+            for (char &c : bytes)
+                c = char(random());
+        } else {
+            bytes = valid;
+            for (int edits = 1 + int(pick(4)); edits > 0; --edits) {
+                size_t at = pick(bytes.size());
+                switch (pick(5)) {
+                    case 0:
+                        bytes[at] = char(random());
+                        break;
+                    case 1:
+                        bytes.insert(bytes.begin() + long(at), specials[pick(specials.size())]);
+                        break;
+                    case 2:
+                        bytes.erase(at, 1 + pick(20));
+                        break;
+                    case 3:
+                        bytes.resize(at);
+                        break;
+                    default:
+                        bytes.insert(at, bytes.substr(pick(bytes.size()), pick(40)));
+                        break;
+                }
+            }
+        }
+        dir_.Write("registry.reg", bytes);
+        Restart();
+
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key) == ERROR_SUCCESS) {
+            ++readable;
+            for (const WCHAR *name : {u"Font", u"FontSize", u"Recent0", u"Blob", static_cast<const WCHAR *>(nullptr)}) {
+                BYTE small[4];
+                DWORD size = sizeof small, type;
+                LONG result = RegQueryValueExW(key, name, nullptr, &type, small, &size);
+                EXPECT_TRUE(result == ERROR_SUCCESS || result == ERROR_MORE_DATA || result == ERROR_FILE_NOT_FOUND);
+                if (result == ERROR_SUCCESS) {
+                    EXPECT_LE(size, sizeof small);
+                }
+            }
+        }
+
+        key = Settings();
+        ASSERT_EQ(Set(key, u"Probe", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS) << "round " << round;
+        std::vector<std::string> aside = SetAside();
+        ASSERT_LE(aside.size(), 1u);
+        if (!aside.empty()) {
+            ++keptAside;
+            EXPECT_EQ(dir_.Read(aside[0]), bytes) << "round " << round;
+            unlink((dir_ / aside[0]).c_str());
+        }
+        Restart();
+        key = Settings();
+        DWORD type;
+        Bytes data;
+        ASSERT_TRUE(Get(key, u"Probe", type, data)) << "round " << round;
+        EXPECT_EQ(data, DwordBytes(DWORD(round)));
+    }
+    EXPECT_GT(readable, 10);
+    EXPECT_GT(keptAside, 30);
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// The C runtime's wide-string routines and Win32's string comparisons on 16-bit WCHAR strings.
+#include <gtest/gtest.h>
+
+#include "platform/posix/win32_api.h"
+
+#include <climits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using U16 = std::u16string;
+
+TEST(WideStrings, LengthCopyAndConcatenate) {
+    EXPECT_EQ(wcslen(u""), 0u);
+    EXPECT_EQ(wcslen(u"d\u00e9j\u00e0"), 4u);
+    EXPECT_EQ(lstrlenW(u"abc"), 3);
+    EXPECT_EQ(lstrlenW(nullptr), 0);
+
+    WCHAR buffer[16];
+    EXPECT_EQ(wcscpy(buffer, u"ab"), buffer);
+    EXPECT_EQ(U16(wcscat(buffer, u"cd")), u"abcd");
+
+    // wcsncpy pads a short source with zeros and leaves a long one unterminated.
+    WCHAR padded[6] = {u'x', u'x', u'x', u'x', u'x', u'x'};
+    wcsncpy(padded, u"ab", 5);
+    EXPECT_EQ(U16(padded, 6), U16(u"ab\0\0\0x", 6));
+    wcsncpy(padded, u"abcdefgh", 3);
+    EXPECT_EQ(U16(padded, 6), U16(u"abc\0\0x", 6));
+}
+
+TEST(WideStrings, CompareIsOrdinalOverUnsignedUnits) {
+    EXPECT_EQ(wcscmp(u"abc", u"abc"), 0);
+    EXPECT_LT(wcscmp(u"ab", u"abc"), 0);
+    EXPECT_GT(wcscmp(u"b", u"abc"), 0);
+    EXPECT_GT(wcscmp(u"\xFFFF", u"a"), 0);  // units are unsigned
+    EXPECT_LT(wcscmp(u"B", u"a"), 0);       // ordinal, so case matters
+    EXPECT_EQ(wcsncmp(u"abcX", u"abcY", 3), 0);
+    EXPECT_LT(wcsncmp(u"abcX", u"abcY", 4), 0);
+    EXPECT_EQ(wcsncmp(u"ab", u"ab", 10), 0);
+}
+
+TEST(WideStrings, SearchForCharactersAndSubstrings) {
+    const WCHAR *text = u"a\\b\\c.txt";
+    EXPECT_EQ(wcschr(text, u'\\'), text + 1);
+    EXPECT_EQ(wcsrchr(text, u'\\'), text + 3);
+    EXPECT_EQ(wcschr(text, u'z'), nullptr);
+    EXPECT_EQ(wcschr(text, 0), text + 9);  // the terminator is part of the string
+    EXPECT_EQ(wcsrchr(text, 0), text + 9);
+
+    const WCHAR *hay = u"aaab needle aab";
+    EXPECT_EQ(wcsstr(hay, u"aab"), hay + 1);  // a partial match must not skip the real one
+    EXPECT_EQ(wcsstr(hay, u"needle"), hay + 5);
+    EXPECT_EQ(wcsstr(hay, u""), hay);
+    EXPECT_EQ(wcsstr(hay, u"aabx"), nullptr);
+    EXPECT_EQ(wcsstr(u"ab", u"abc"), nullptr);
+
+    WCHAR writable[] = u"xyz";
+    WCHAR *found = wcsstr(writable, u"y");
+    ASSERT_NE(found, nullptr);
+    *found = u'Y';
+    EXPECT_EQ(U16(writable), u"xYz");
+}
+
+TEST(WideStrings, CaseConversionInPlaceCoversLatinGreekAndCyrillic) {
+    WCHAR text[] = u"abc \u00e9\u00ff stra\u00dfe \u03b1\u03c2 \u0436\u0443\u043a \u0111 123_";
+    EXPECT_EQ(_wcsupr(text), text);
+    EXPECT_EQ(U16(text), u"ABC \u00c9\u0178 STRA\u00dfE \u0391\u03a3 \u0416\u0423\u041a \u0110 123_");
+    _wcslwr(text);
+    EXPECT_EQ(U16(text), u"abc \u00e9\u00ff stra\u00dfe \u03b1\u03c3 \u0436\u0443\u043a \u0111 123_");
+}
+
+TEST(WideStrings, CaseInsensitiveCompareLowersBothSides) {
+    EXPECT_EQ(_wcsicmp(u"Readme.TXT", u"README.txt"), 0);
+    EXPECT_EQ(_wcsicmp(u"\u00c9T\u00c9", u"\u00e9t\u00e9"), 0);
+    EXPECT_LT(_wcsicmp(u"abc", u"ABD"), 0);
+    // Lowered, '_' (0x5F) comes before 'a' (0x61); upper-cased it would come after 'A' (0x41).
+    EXPECT_LT(_wcsicmp(u"_", u"A"), 0);
+}
+
+TEST(WideStrings, IntegerToText) {
+    WCHAR buffer[40];
+    EXPECT_EQ(U16(_itow(0, buffer, 10)), u"0");
+    EXPECT_EQ(U16(_itow(-123, buffer, 10)), u"-123");
+    EXPECT_EQ(U16(_itow(INT_MIN, buffer, 10)), u"-2147483648");
+    EXPECT_EQ(U16(_itow(255, buffer, 16)), u"ff");
+    EXPECT_EQ(U16(_itow(-1, buffer, 16)), u"ffffffff");  // other radixes show the bits
+    EXPECT_EQ(U16(_itow(5, buffer, 2)), u"101");
+    EXPECT_EQ(U16(_itow(35, buffer, 36)), u"z");
+    EXPECT_EQ(U16(_itow(5, buffer, 37)), u"");
+}
+
+TEST(WideStrings, TextToInteger) {
+    EXPECT_EQ(_wtoi(u"42"), 42);
+    EXPECT_EQ(_wtoi(u"  \t-17abc"), -17);
+    EXPECT_EQ(_wtoi(u"+8"), 8);
+    EXPECT_EQ(_wtoi(u"x12"), 0);
+    EXPECT_EQ(_wtoi(u""), 0);
+    EXPECT_EQ(_wtoi(u"2147483647"), INT_MAX);
+    EXPECT_EQ(_wtoi(u"99999999999999999999"), INT_MAX);
+    EXPECT_EQ(_wtoi(u"-99999999999999999999"), INT_MIN);
+}
+
+// The order a sorted list box shows (case-insensitive word sort). Entries joined by '/' compare equal.
+const std::vector<U16> kInsensitiveOrder = {
+    u"_x",  u"~x",      u"1",       u"10", u"9",     u"a b", u"a.b",  u"a_b",   u"a1",  u"a10", u"a2/A2",  u"ab",
+    u"a-b", u"abc/Abc", u"abd/ABD", u"B",  u"b.txt", u"c/C", u"coop", u"co-op", u"cop", u"e",   u"\u00e9", u"f",
+};
+
+std::vector<U16> Split(const U16 &group) {
+    std::vector<U16> names;
+    size_t start = 0;
+    for (size_t slash; (slash = group.find(u'/', start)) != U16::npos; start = slash + 1)
+        names.push_back(group.substr(start, slash - start));
+    names.push_back(group.substr(start));
+    return names;
+}
+
+int Sign(int n) {
+    return (n > 0) - (n < 0);
+}
+
+TEST(WordSort, IgnoringCaseOrdersSymbolsDigitsLettersAndPassesOverHyphens) {
+    for (size_t i = 0; i < kInsensitiveOrder.size(); ++i) {
+        for (size_t j = 0; j < kInsensitiveOrder.size(); ++j) {
+            for (const U16 &a : Split(kInsensitiveOrder[i])) {
+                for (const U16 &b : Split(kInsensitiveOrder[j])) {
+                    int expected = i < j ? -1 : i > j ? 1 : 0;
+                    EXPECT_EQ(Sign(lstrcmpiW(a.c_str(), b.c_str())), expected)
+                        << "lstrcmpiW(" << ::testing::PrintToString(a) << ", " << ::testing::PrintToString(b) << ")";
+                }
+            }
+        }
+    }
+}
+
+TEST(WordSort, WithCasePutsLowerCaseFirst) {
+    const std::vector<U16> order = {u"_x", u"~x", u"1",    u"10",    u"9",   u"a b", u"a.b",    u"a_b", u"a1", u"a10",
+                                    u"a2", u"A2", u"ab",   u"a-b",   u"abc", u"Abc", u"abd",    u"ABD", u"B",  u"b.txt",
+                                    u"c",  u"C",  u"coop", u"co-op", u"cop", u"e",   u"\u00e9", u"f"};
+    for (size_t i = 0; i < order.size(); ++i) {
+        for (size_t j = 0; j < order.size(); ++j) {
+            int expected = i < j ? -1 : i > j ? 1 : 0;
+            EXPECT_EQ(Sign(lstrcmpW(order[i].c_str(), order[j].c_str())), expected)
+                << "lstrcmpW(" << ::testing::PrintToString(order[i]) << ", " << ::testing::PrintToString(order[j])
+                << ")";
+        }
+    }
+}
+
+TEST(WordSort, AccentsCountAfterLettersAndNullSortsFirst) {
+    EXPECT_LT(lstrcmpiW(u"\u00e9a", u"eb"), 0);  // the letters decide before the accent
+    EXPECT_GT(lstrcmpiW(u"\u00e9", u"e"), 0);
+    EXPECT_EQ(lstrcmpiW(u"\u00c9T\u00c9", u"\u00e9t\u00e9"), 0);
+    EXPECT_LT(lstrcmpiW(u"\u0430", u"\u0431"), 0);  // Cyrillic a before be
+    EXPECT_EQ(lstrcmpiW(u"\u0416", u"\u0436"), 0);
+    EXPECT_LT(lstrcmpW(nullptr, u"a"), 0);
+    EXPECT_GT(lstrcmpW(u"a", nullptr), 0);
+    EXPECT_EQ(lstrcmpiW(nullptr, nullptr), 0);
+}
+
+}  // namespace
