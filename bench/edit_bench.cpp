@@ -22,15 +22,17 @@ const HINSTANCE kInstance = (HINSTANCE)0x400000;
 constexpr DWORD kNoWrapStyle = 0x50B101C4;  // with WS_HSCROLL and ES_AUTOHSCROLL: lines scroll sideways
 constexpr DWORD kWrapStyle = 0x50A10144;    // without them: lines wrap at the control's width
 
-DWORD StyleFor(int64_t wrap) { return wrap ? kWrapStyle : kNoWrapStyle; }
+DWORD StyleFor(int64_t wrap) {
+    return wrap ? kWrapStyle : kNoWrapStyle;
+}
 
 const std::u16string &Document(int64_t megabytes) {
     static std::map<int64_t, std::u16string> documents;
     std::u16string &text = documents[megabytes];
     if (!text.empty()) return text;
-    static const char16_t *const kWords[] = {u"edit",  u"control", u"line",   u"of",    u"text",  u"with",
-                                             u"words", u"that",    u"wrap",   u"at",    u"the",   u"edge",
-                                             u"a",     u"screen",  u"caret",  u"moves", u"down",  u"through",
+    static const char16_t *const kWords[] = {u"edit",  u"control",  u"line",   u"of",    u"text",   u"with",
+                                             u"words", u"that",     u"wrap",   u"at",    u"the",    u"edge",
+                                             u"a",     u"screen",   u"caret",  u"moves", u"down",   u"through",
                                              u"large", u"document", u"typing", u"in",    u"middle", u"fast"};
     const size_t wordCount = sizeof kWords / sizeof kWords[0];
     size_t target = size_t(megabytes) << 20;
@@ -72,8 +74,8 @@ public:
     HWND CreateEdit(DWORD style) {
         RECT client{};
         GetClientRect(host_, &client);
-        HWND edit = CreateWindowExW(0, u"edit", u"", style, 0, 0, client.right, client.bottom, host_,
-                                    (HMENU)120, kInstance, nullptr);
+        HWND edit = CreateWindowExW(0, u"edit", u"", style, 0, 0, client.right, client.bottom, host_, (HMENU)120,
+                                    kInstance, nullptr);
         SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
         return edit;
     }
@@ -95,15 +97,19 @@ private:
 void BM_SetText(benchmark::State &state) {
     const std::u16string &text = Document(state.range(0));
     Scene scene(StyleFor(state.range(1)), u"");
-    for (auto _ : state) SetWindowTextW(scene.Edit(), text.c_str());
+    for (auto _ : state)
+        SetWindowTextW(scene.Edit(), text.c_str());
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 
-// One character typed in the middle of the document, the caret staying where typing left it.
+// One character typed in the middle of the document, the caret staying where typing left it; every
+// 60th is Enter, so that the line typed into stays the length of a line.
 void BM_TypeInMiddle(benchmark::State &state) {
     Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
     scene.Caret(scene.Length() / 2);
-    for (auto _ : state) SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+    int64_t typed = 0;
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_CHAR, ++typed % 60 ? u'x' : u'\r', 1);
 }
 
 // Each character typed somewhere else: no cost may depend on how far the last edit was.
@@ -125,7 +131,7 @@ void BM_CaretDown(benchmark::State &state) {
     int64_t moves = 0;
     for (auto _ : state) {
         SendMessageW(scene.Edit(), WM_KEYDOWN, VK_DOWN, 1);
-        if (++moves % 50000 == 0) {
+        if (++moves % 5000 == 0) {
             state.PauseTiming();  // back to the middle before the end of the text is reached
             scene.Caret(middle);
             state.ResumeTiming();
@@ -149,8 +155,9 @@ void BM_TypeAndRender(benchmark::State &state) {
     Scene scene(StyleFor(state.range(1)), Document(state.range(0)));
     scene.Caret(scene.Length() / 2);
     posix::CellGrid grid(80, 24);
+    int64_t typed = 0;
     for (auto _ : state) {
-        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        SendMessageW(scene.Edit(), WM_CHAR, ++typed % 60 ? u'x' : u'\r', 1);
         posix::RenderScreen(grid);
     }
 }
@@ -224,7 +231,9 @@ void BM_Memory(benchmark::State &state) {
     }
 }
 
-void Sizes(benchmark::internal::Benchmark *b) { b->ArgsProduct({{1, 16, 64}, {0, 1}}); }
+void Sizes(benchmark::internal::Benchmark *b) {
+    b->ArgsProduct({{1, 16, 64}, {0, 1}});
+}
 
 BENCHMARK(BM_SetText)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInMiddle)->Apply(Sizes)->Unit(benchmark::kMicrosecond);

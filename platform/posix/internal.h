@@ -21,7 +21,9 @@ struct Options {
 };
 Options &GetOptions();
 
-// Turns a device path ("\a\b.txt") into a Linux path under the root. Case is kept as given.
+// Turns a device path ("\a\b.txt") into a Linux path under the root; ".." never climbs above it. Names
+// ignore case as on the device: a name that does not exist as written takes the spelling of the entry
+// that differs from it only in case, if there is one.
 std::string DevicePathToLinux(const U16String &devicePath);
 
 // ---------------------------------------------------------------------------------------------------

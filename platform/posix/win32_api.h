@@ -1035,8 +1035,10 @@ int lstrcmpW(LPCWSTR a, LPCWSTR b);
 int lstrcmpiW(LPCWSTR a, LPCWSTR b);
 int lstrlenW(LPCWSTR s);
 
-// Formats into buffer (at most 1024 characters, as Win32's wsprintf): %s is a WCHAR string, %S an 8-bit
-// string widened through the code page, %c, %d, %i, %u, %x, %X, %ld, %lu, %% with flags, width and precision.
+// Formats into buffer, which must be large enough: as on the device (unlike desktop Win32) there is no
+// 1024-character limit, so a whole document can be widened with "%S". %s is a WCHAR string, %S an 8-bit
+// string widened through the code page (up to its NUL), %c, %d, %i, %u, %x, %X, %ld, %lu, %% with flags,
+// width and precision.
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
 int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args);
 

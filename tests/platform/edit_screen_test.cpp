@@ -19,7 +19,14 @@ constexpr DWORD kSingleLine = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL
 class EditScreenTest : public ::testing::Test {
 protected:
     void SetUp() override { posix::ResetPlatform(); }
-    void TearDown() override { posix::ResetPlatform(); }
+    void TearDown() override { Close(); }
+
+    // Destroys the windows, so that the controls free their state, and starts the platform afresh.
+    void Close() {
+        if (host) DestroyWindow(host);
+        host = nullptr;
+        posix::ResetPlatform();
+    }
 
     // A screen of cols x rows cells: the title row, the client rows, the soft-key row. The edit fills
     // the client rows of a top-level window.
@@ -30,8 +37,8 @@ protected:
         wc.lpszClassName = u"Host";
         wc.hInstance = kInstance;
         RegisterClassW(&wc);
-        HWND host = CreateWindowExW(0, u"Host", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+        host = CreateWindowExW(0, u"Host", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               nullptr, nullptr, kInstance, nullptr);
         RECT client{};
         GetClientRect(host, &client);
         HWND edit = CreateWindowExW(0, u"edit", u"", style, 0, 0, client.right, client.bottom, host, (HMENU)1,
@@ -46,7 +53,8 @@ protected:
         grid = posix::CellGrid(screen->Cols(), screen->Rows());
         posix::RenderScreen(grid);
         std::string out;
-        for (int row = 1; row < grid.Rows() - 1; ++row) out += grid.RowText(row) + "\n";
+        for (int row = 1; row < grid.Rows() - 1; ++row)
+            out += grid.RowText(row) + "\n";
         return out;
     }
     // Which client cells of a row are drawn reversed, as a string of '#' and '.'.
@@ -67,6 +75,7 @@ protected:
     }
 
     std::unique_ptr<posix::HeadlessScreen> screen;
+    HWND host = nullptr;
     posix::CellGrid grid;
 };
 
@@ -127,6 +136,31 @@ TEST_F(EditScreenTest, ScreenTooSmallForTheTextShowsWhatFitsAndFollowsTheCaret) 
               "six words \n");
 }
 
+TEST_F(EditScreenTest, PageKeysShowTheNextAndPreviousScreenful) {
+    HWND edit = Make(10, 6, kWrap, u"1\r\n2\r\n3\r\n4\r\n5\r\n6 is long\r\n7\r\n8\r\n9");
+    Key(edit, VK_NEXT);
+    EXPECT_EQ(Client(),
+              "5         \n"
+              "6 is long \n"
+              "7         \n"
+              "8         \n");
+    EXPECT_EQ(grid.cursorRow, 1);
+    Key(edit, VK_NEXT);  // the last screenful stays full
+    EXPECT_EQ(Client(),
+              "6 is long \n"
+              "7         \n"
+              "8         \n"
+              "9         \n");
+    EXPECT_EQ(grid.cursorRow, 4);
+    Key(edit, VK_PRIOR);
+    EXPECT_EQ(Client(),
+              "2         \n"
+              "3         \n"
+              "4         \n"
+              "5         \n");
+    EXPECT_EQ(grid.cursorRow, 4);
+}
+
 TEST_F(EditScreenTest, DoubleWidthCharacterThatDoesNotFitStartsTheNextRow) {
     Make(10, 6, kWrap, u"abcdefghi\u4E2Dx \u6587\u5B57");
     EXPECT_EQ(Client(),
@@ -179,7 +213,7 @@ TEST_F(EditScreenTest, SelectionWithoutFocusShowsOnlyUnderNoHideSel) {
         Client();
         EXPECT_EQ(Reversed(0), (style & ES_NOHIDESEL) ? "###......." : "..........");
         EXPECT_FALSE(grid.cursorVisible);
-        posix::ResetPlatform();
+        Close();
     }
 }
 

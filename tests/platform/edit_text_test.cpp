@@ -10,7 +10,7 @@
 
 namespace {
 
-using posix::TextStore;
+using posix::edit::TextStore;
 
 // Line starts of a plain string: after LF, after CR LF, after a lone CR.
 std::vector<size_t> LineStartsOf(const std::u16string &text) {
@@ -39,7 +39,8 @@ void ExpectSame(const TextStore &store, const std::u16string &text) {
     }
     size_t line = 0;
     for (size_t pos = 0; pos <= text.size(); ++pos) {
-        while (line + 1 < starts.size() && starts[line + 1] <= pos) ++line;
+        while (line + 1 < starts.size() && starts[line + 1] <= pos)
+            ++line;
         ASSERT_EQ(store.LineOf(pos), line) << "position " << pos;
         if (pos < text.size()) {
             ASSERT_EQ(store.At(pos), text[pos]) << "position " << pos;
@@ -51,7 +52,8 @@ std::u16string RandomText(std::mt19937 &rng, size_t length) {
     static const char16_t kAlphabet[] = u"ab \r\n\r\n\t";
     std::uniform_int_distribution<size_t> pick(0, 7);
     std::u16string text;
-    for (size_t i = 0; i < length; ++i) text += kAlphabet[pick(rng)];
+    for (size_t i = 0; i < length; ++i)
+        text += kAlphabet[pick(rng)];
     return text;
 }
 

@@ -56,18 +56,21 @@ TEST(WsprintfW, StringsAndCharactersOfBothWidths) {
     EXPECT_EQ(Wide(u"%S|", "ab\0cd"), u"ab|");  // %S ends at the string's NUL
 }
 
-TEST(WsprintfW, OutputStopsAt1023CharactersPlusTerminator) {
-    U16 longText(2000, u'x');
-    std::vector<WCHAR> buffer(2048, u'#');
-    int n = wsprintfW(buffer.data(), u"%s", longText.c_str());
-    EXPECT_EQ(n, 1023);
-    EXPECT_EQ(U16(buffer.data()), U16(1023, u'x'));
-    EXPECT_EQ(buffer[1024], u'#');  // nothing written past the limit
+// The device's wsprintfW has no 1024-character limit: a whole document is widened through "%S".
+TEST(WsprintfW, WritesTheWholeTextAndOneTerminator) {
+    std::string bytes(3 * 1024 * 1024, 'y');
+    bytes[2000] = '\x80';
+    std::vector<WCHAR> buffer(bytes.size() + 2, u'#');
+    EXPECT_EQ(wsprintfW(buffer.data(), u"%S", bytes.c_str()), int(bytes.size()));
+    EXPECT_EQ(buffer[1023], u'y');
+    EXPECT_EQ(buffer[2000], u'\u20ac');
+    EXPECT_EQ(buffer[bytes.size() - 1], u'y');
+    EXPECT_EQ(buffer[bytes.size()], 0);
+    EXPECT_EQ(buffer[bytes.size() + 1], u'#');  // nothing written past the terminator
 
-    std::string longBytes(1500, 'y');
-    n = wsprintfW(buffer.data(), u"ab%S", longBytes.c_str());
-    EXPECT_EQ(n, 1023);
-    EXPECT_EQ(U16(buffer.data()), u"ab" + U16(1021, u'y'));
+    U16 longText(5000, u'x');
+    EXPECT_EQ(wsprintfW(buffer.data(), u"<%s>", longText.c_str()), 5002);
+    EXPECT_EQ(U16(buffer.data()), u"<" + longText + u">");
 }
 
 TEST(Sprintf, WideStringsNarrowThroughTheCodePage) {

@@ -18,13 +18,17 @@ namespace posix {
 
 namespace {
 
+using edit::Layout;
+using edit::Row;
+using edit::TextStore;
+
 // ---------------------------------------------------------------------------------------------------
 // State
 // ---------------------------------------------------------------------------------------------------
 
-constexpr DWORD kDefaultLimit = 30000;            // what Win32 starts both kinds of edit with
-constexpr DWORD kMostMultiline = 0xFFFFFFFF;      // EM_SETLIMITTEXT(0) on a multiline edit
-constexpr DWORD kMostSingleLine = 0x7FFFFFFE;     // EM_SETLIMITTEXT(0) on a single-line edit
+constexpr DWORD kDefaultLimit = 30000;         // what Win32 starts both kinds of edit with
+constexpr DWORD kMostMultiline = 0xFFFFFFFF;   // EM_SETLIMITTEXT(0) on a multiline edit
+constexpr DWORD kMostSingleLine = 0x7FFFFFFE;  // EM_SETLIMITTEXT(0) on a single-line edit
 
 // The last change that can be undone. Undoing takes insertedCount characters out at position and puts
 // removed back in; what it took out becomes the record, so that undoing again redoes.
@@ -46,26 +50,26 @@ struct EditState {
           text(multiline ? TextStore::Breaks::Lines : TextStore::Breaks::None),
           layout(text) {}
 
-    HWND hwnd;              // the control
-    bool multiline;         // ES_MULTILINE at creation: lines break, Enter and Tab type, Up and Down go by rows
-    bool wrap;              // rows break at the control's width (multiline without WS_HSCROLL, ES_AUTOHSCROLL)
-    bool indicator;         // WS_VSCROLL: the rightmost column shows where the view stands in the text
-    TextStore text;         // every character, exactly as given
-    Layout layout;          // how the text falls into rows at the current width
-    size_t anchor = 0;      // the selection's fixed end, where it was started
-    size_t caret = 0;       // the selection's moving end, where the caret stands
+    HWND hwnd;                    // the control
+    bool multiline;               // ES_MULTILINE at creation: lines break, Enter and Tab type, Up and Down go by rows
+    bool wrap;                    // rows break at the control's width (multiline without WS_HSCROLL, ES_AUTOHSCROLL)
+    bool indicator;               // WS_VSCROLL: the rightmost column shows where the view stands in the text
+    TextStore text;               // every character, exactly as given
+    Layout layout;                // how the text falls into rows at the current width
+    size_t anchor = 0;            // the selection's fixed end, where it was started
+    size_t caret = 0;             // the selection's moving end, where the caret stands
     bool caretAfterWrap = false;  // the caret sits at the end of a wrapped row, not the start of the next
-    int goalColumn = -1;    // column Up and Down aim for across short rows; -1 until one of them sets it
-    Row top;                // first row on screen
-    int scrollColumns = 0;  // columns scrolled sideways (no wrap only)
-    int textCols = 1;       // cells across that show text: the client width less the indicator column
-    int textRows = 1;       // rows of cells in the client area
-    std::vector<Row> shown; // the rows on screen, from top; rebuilt only by LayOutView
-    UndoRecord undo;        // EM_UNDO's one level
+    int goalColumn = -1;          // column Up and Down aim for across short rows; -1 until one of them sets it
+    Row top;                      // first row on screen
+    int scrollColumns = 0;        // columns scrolled sideways (no wrap only)
+    int textCols = 1;             // cells across that show text: the client width less the indicator column
+    int textRows = 1;             // rows of cells in the client area
+    std::vector<Row> shown;       // the rows on screen, from top; rebuilt only by LayOutView
+    UndoRecord undo;              // EM_UNDO's one level
     DWORD limit = kDefaultLimit;  // most characters typing and EM_REPLACESEL may leave in the text
-    bool modified = false;  // EM_GETMODIFY
-    bool focused = false;   // between WM_SETFOCUS and WM_KILLFOCUS; the caret exists only then
-    HFONT font = nullptr;   // WM_SETFONT's font, kept and reported; the terminal draws one size only
+    bool modified = false;        // EM_GETMODIFY
+    bool focused = false;         // between WM_SETFOCUS and WM_KILLFOCUS; the caret exists only then
+    HFONT font = nullptr;         // WM_SETFONT's font, kept and reported; the terminal draws one size only
 };
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -81,10 +85,18 @@ DWORD StyleOf(const EditState &s) {
     return w ? w->style : 0;
 }
 
-bool ReadOnly(const EditState &s) { return (StyleOf(s) & ES_READONLY) != 0; }
-size_t SelectionStart(const EditState &s) { return std::min(s.anchor, s.caret); }
-size_t SelectionEnd(const EditState &s) { return std::max(s.anchor, s.caret); }
-bool KeyHeld(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool ReadOnly(const EditState &s) {
+    return (StyleOf(s) & ES_READONLY) != 0;
+}
+size_t SelectionStart(const EditState &s) {
+    return std::min(s.anchor, s.caret);
+}
+size_t SelectionEnd(const EditState &s) {
+    return std::max(s.anchor, s.caret);
+}
+bool KeyHeld(int vk) {
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Notifications: each returns false when the parent destroyed the control while handling it.
@@ -95,7 +107,9 @@ bool Notify(HWND hwnd, WORD code) {
     return IsWindow(hwnd) != FALSE;
 }
 
-bool NotifyEdited(HWND hwnd) { return Notify(hwnd, EN_UPDATE) && Notify(hwnd, EN_CHANGE); }
+bool NotifyEdited(HWND hwnd) {
+    return Notify(hwnd, EN_UPDATE) && Notify(hwnd, EN_CHANGE);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // The view: which rows are on screen and where the caret is drawn
@@ -121,7 +135,9 @@ Row RowOf(const EditState &s, size_t pos, bool afterWrap) {
     return i >= 0 ? s.shown[i] : s.layout.RowHolding(pos, afterWrap);
 }
 
-Row CaretRow(const EditState &s) { return RowOf(s, s.caret, s.caretAfterWrap); }
+Row CaretRow(const EditState &s) {
+    return RowOf(s, s.caret, s.caretAfterWrap);
+}
 
 void PlaceCaret(const EditState &s) {
     if (!s.focused) return;
@@ -149,6 +165,13 @@ void LayOutView(EditState &s) {
     InvalidateScreen();
 }
 
+// Every change of the top row outside LayOutView goes through here, so that the rows on screen are
+// worked out again.
+void ScrollTo(EditState &s, const Row &top) {
+    s.top = top;
+    s.shown.clear();
+}
+
 void MeasureClientArea(EditState &s) {
     RECT r{};
     GetClientRect(s.hwnd, &r);
@@ -157,7 +180,7 @@ void MeasureClientArea(EditState &s) {
     s.textRows = std::max(rows, 1);
     s.layout.SetWrapColumns(s.wrap ? s.textCols : 0);
     // Rows of the old width may start anywhere in the new ones.
-    s.top = s.layout.RowHolding(s.top.start, false);
+    ScrollTo(s, s.layout.RowHolding(s.top.start, false));
 }
 
 void ScrollSidewaysToCaret(EditState &s, const Row &caretRow) {
@@ -167,15 +190,25 @@ void ScrollSidewaysToCaret(EditState &s, const Row &caretRow) {
     if (column >= s.scrollColumns + s.textCols) s.scrollColumns = column - s.textCols + 1;
 }
 
+// Scrolls as little as keeps the caret on screen. A caret that moved within the rows on screen needs
+// no new layout, only its new place.
 void ScrollCaretIntoView(EditState &s) {
-    Row caretRow = CaretRow(s);
+    size_t topBefore = s.top.start;
+    int columnsBefore = s.scrollColumns;
+    int shownIndex = ShownIndexOf(s, s.caret, s.caretAfterWrap);
+    Row caretRow = shownIndex >= 0 ? s.shown[shownIndex] : s.layout.RowHolding(s.caret, s.caretAfterWrap);
     size_t below = s.textRows - 1;
-    if (caretRow.start < s.top.start)
-        s.top = caretRow;
-    else if (s.layout.RowsBetween(s.top, caretRow, below) > below)
-        s.top = s.layout.Up(caretRow, below);
+    if (shownIndex >= 0) {
+        // On screen already.
+    } else if (caretRow.start < s.top.start) {
+        ScrollTo(s, caretRow);
+    } else if (s.layout.RowsBetween(s.top, caretRow, below) > below) {
+        ScrollTo(s, s.layout.Up(caretRow, below));
+    }
     ScrollSidewaysToCaret(s, caretRow);
-    LayOutView(s);
+    if (s.shown.empty() || s.top.start != topBefore || s.scrollColumns != columnsBefore) return LayOutView(s);
+    PlaceCaret(s);
+    InvalidateScreen();
 }
 
 // The top row after [from, to) became count characters: rows below the change keep their place in
@@ -186,7 +219,7 @@ void KeepTopThroughChange(EditState &s, size_t from, size_t to, size_t count) {
         top = top - (to - from) + count;
     else if (top > from)
         top = from;
-    s.top = s.layout.RowHolding(top, false);
+    ScrollTo(s, s.layout.RowHolding(top, false));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -331,9 +364,9 @@ void MoveByPage(EditState &s, bool down, bool extend) {
         Row top = s.layout.Down(s.top, moved);
         Row lastPage = s.layout.Up(s.layout.LastRow(), page - 1);
         if (top.start > lastPage.start) top = lastPage.start > s.top.start ? lastPage : s.top;
-        s.top = top;
+        ScrollTo(s, top);
     } else {
-        s.top = s.layout.Up(s.top, moved);
+        ScrollTo(s, s.layout.Up(s.top, moved));
     }
     MoveCaretToRow(s, target, goal, extend);
 }
@@ -388,7 +421,8 @@ private:
         if (ch == U'\t') {
             run_.append(size_t(column + width - from), u' ');
         } else {
-            for (size_t p = pos; p < next; ++p) run_ += s_.text.At(p);
+            for (size_t p = pos; p < next; ++p)
+                run_ += s_.text.At(p);
         }
     }
 
@@ -401,10 +435,10 @@ private:
 
     HDC dc_;
     const EditState &s_;
-    int y_;                 // pixel row in the client area
-    U16String run_;         // characters of the run not yet drawn
-    int runColumn_ = 0;     // the run's first column in the row
-    bool selected_ = false; // the run is selected text
+    int y_;                  // pixel row in the client area
+    U16String run_;          // characters of the run not yet drawn
+    int runColumn_ = 0;      // the run's first column in the row
+    bool selected_ = false;  // the run is selected text
 };
 
 // The rightmost column: a track with a thumb showing which part of the text's lines is on screen.
@@ -463,7 +497,7 @@ LRESULT OnSetText(EditState &s, const WCHAR *text) {
     s.anchor = s.caret = 0;
     s.caretAfterWrap = false;
     s.goalColumn = -1;
-    s.top = s.layout.FirstRowOf(0);
+    ScrollTo(s, s.layout.FirstRowOf(0));
     s.scrollColumns = 0;
     LayOutView(s);
     // Win32 tells the parent of a new text only in a single-line edit.
@@ -542,6 +576,16 @@ LRESULT OnUndo(EditState &s) {
     return TRUE;
 }
 
+LRESULT OnEmptyUndoBuffer(EditState &s) {
+    s.undo = UndoRecord{};
+    return 0;
+}
+
+LRESULT OnSetModify(EditState &s, bool modified) {
+    s.modified = modified;
+    return 0;
+}
+
 LRESULT OnSetLimitText(EditState &s, WPARAM limit) {
     s.limit = limit ? DWORD(limit) : (s.multiline ? kMostMultiline : kMostSingleLine);
     return 0;
@@ -584,7 +628,9 @@ LRESULT OnLineLength(const EditState &s, WPARAM index) {
     return LRESULT((from - first.start) + (to < last.end ? last.end - to : 0));
 }
 
-LRESULT OnGetLineCount(const EditState &s) { return s.multiline ? LRESULT(s.layout.DisplayLineCount()) : 1; }
+LRESULT OnGetLineCount(const EditState &s) {
+    return s.multiline ? LRESULT(s.layout.DisplayLineCount()) : 1;
+}
 
 // The first WORD of the buffer says how many characters it holds; a terminator follows when there is room.
 LRESULT OnGetLine(const EditState &s, WPARAM number, WCHAR *buffer) {
@@ -624,6 +670,7 @@ LRESULT OnPosFromChar(const EditState &s, WPARAM index) {
 }
 
 LRESULT OnCharFromPos(const EditState &s, LPARAM point) {
+    if (s.shown.empty()) return 0;
     int x = short(LOWORD(point)), y = short(HIWORD(point));
     int i = std::clamp(y < 0 ? 0 : y / kCellHeight, 0, int(s.shown.size()) - 1);
     const Row &row = s.shown[i];
@@ -657,6 +704,12 @@ LRESULT OnKillFocus(EditState &s) {
     DestroyCaret();
     InvalidateScreen();
     Notify(s.hwnd, EN_KILLFOCUS);
+    return 0;
+}
+
+// A disabled edit draws its text grey.
+LRESULT OnEnable() {
+    InvalidateScreen();
     return 0;
 }
 
@@ -698,33 +751,56 @@ void DeleteForward(EditState &s) {
         DeleteRangeByUser(s, s.caret, StepRight(s, s.caret));
 }
 
-// Arrow keys move from the caret and drop the selection, unless Shift keeps its anchor. A single-line
-// edit takes Up and Down as Left and Right.
-LRESULT OnKeyDown(EditState &s, WPARAM vk) {
-    bool extend = KeyHeld(VK_SHIFT), control = KeyHeld(VK_CONTROL);
+// Caret keys in a multiline edit move from the caret and drop the selection, unless Shift keeps its
+// anchor; they go by character, by row and by screenful.
+void MultilineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
     switch (vk) {
-        case VK_LEFT: MoveCaret(s, StepLeft(s, s.caret), extend); break;
-        case VK_RIGHT: MoveCaret(s, StepRight(s, s.caret), extend); break;
+        case VK_LEFT:
+            return MoveCaret(s, StepLeft(s, s.caret), extend);
+        case VK_RIGHT:
+            return MoveCaret(s, StepRight(s, s.caret), extend);
         case VK_UP:
-            if (s.multiline) MoveByRows(s, false, extend); else MoveCaret(s, StepLeft(s, s.caret), extend);
-            break;
+            return MoveByRows(s, false, extend);
         case VK_DOWN:
-            if (s.multiline) MoveByRows(s, true, extend); else MoveCaret(s, StepRight(s, s.caret), extend);
-            break;
+            return MoveByRows(s, true, extend);
         case VK_HOME:
-            if (control || !s.multiline) MoveCaret(s, 0, extend); else MoveToRowEdge(s, false, extend);
-            break;
+            return control ? MoveCaret(s, 0, extend) : MoveToRowEdge(s, false, extend);
         case VK_END:
-            if (control || !s.multiline) MoveCaret(s, s.text.Length(), extend); else MoveToRowEdge(s, true, extend);
-            break;
+            return control ? MoveCaret(s, s.text.Length(), extend) : MoveToRowEdge(s, true, extend);
         case VK_PRIOR:
-            if (s.multiline) MoveByPage(s, false, extend);
-            break;
+            return MoveByPage(s, false, extend);
         case VK_NEXT:
-            if (s.multiline) MoveByPage(s, true, extend);
-            break;
-        case VK_DELETE: DeleteForward(s); break;
-        default: break;
+            return MoveByPage(s, true, extend);
+        default:
+            return;
+    }
+}
+
+// A single-line edit has one row: Up and Down act as Left and Right, Home and End go to the text's ends.
+void SingleLineCaretKey(EditState &s, WPARAM vk, bool extend) {
+    switch (vk) {
+        case VK_LEFT:
+        case VK_UP:
+            return MoveCaret(s, StepLeft(s, s.caret), extend);
+        case VK_RIGHT:
+        case VK_DOWN:
+            return MoveCaret(s, StepRight(s, s.caret), extend);
+        case VK_HOME:
+            return MoveCaret(s, 0, extend);
+        case VK_END:
+            return MoveCaret(s, s.text.Length(), extend);
+        default:
+            return;
+    }
+}
+
+LRESULT OnKeyDown(EditState &s, WPARAM vk) {
+    if (vk == VK_DELETE) {
+        DeleteForward(s);
+    } else if (s.multiline) {
+        MultilineCaretKey(s, vk, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL));
+    } else {
+        SingleLineCaretKey(s, vk, KeyHeld(VK_SHIFT));
     }
     return 0;
 }
@@ -756,47 +832,85 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
     EditState &s = *state;
     switch (message) {
-        case WM_CREATE: return OnCreate(s, reinterpret_cast<const CREATESTRUCTW *>(lParam));
-        case WM_NCDESTROY: return OnNcDestroy(hwnd);
-        case WM_SIZE: return OnSize(s);
-        case WM_PAINT: return OnPaint(s);
-        case WM_SETTEXT: return OnSetText(s, reinterpret_cast<const WCHAR *>(lParam));
-        case WM_GETTEXT: return OnGetText(s, wParam, reinterpret_cast<WCHAR *>(lParam));
-        case WM_GETTEXTLENGTH: return LRESULT(s.text.Length());
-        case WM_SETFONT: return OnSetFont(s, reinterpret_cast<HFONT>(wParam), lParam != 0);
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(s.font);
-        case WM_SETFOCUS: return OnSetFocus(s);
-        case WM_KILLFOCUS: return OnKillFocus(s);
-        case WM_GETDLGCODE: return OnGetDlgCode(s);
-        case WM_KEYDOWN: return OnKeyDown(s, wParam);
-        case WM_CHAR: return OnChar(s, WCHAR(wParam));
-        case WM_ENABLE: InvalidateScreen(); return 0;
-        case EM_GETSEL: return OnGetSel(s, reinterpret_cast<DWORD *>(wParam), reinterpret_cast<DWORD *>(lParam));
-        case EM_SETSEL: return OnSetSel(s, int(DWORD(wParam)), int(DWORD(lParam)));
-        case EM_REPLACESEL: return OnReplaceSel(s, wParam != 0, reinterpret_cast<const WCHAR *>(lParam));
-        case EM_UNDO: return OnUndo(s);
-        case EM_CANUNDO: return !s.undo.Empty();
-        case EM_EMPTYUNDOBUFFER: s.undo = UndoRecord{}; return 0;
-        case EM_GETMODIFY: return s.modified;
-        case EM_SETMODIFY: s.modified = wParam != 0; return 0;
-        case EM_SCROLLCARET: return OnScrollCaret(s);
-        case EM_LIMITTEXT: return OnSetLimitText(s, wParam);
-        case EM_GETLIMITTEXT: return LRESULT(s.limit);
-        case EM_SETREADONLY: return OnSetReadOnly(s, wParam != 0);
-        case EM_LINEFROMCHAR: return OnLineFromChar(s, wParam);
-        case EM_LINEINDEX: return OnLineIndex(s, wParam);
-        case EM_LINELENGTH: return OnLineLength(s, wParam);
-        case EM_GETLINECOUNT: return OnGetLineCount(s);
-        case EM_GETLINE: return OnGetLine(s, wParam, reinterpret_cast<WCHAR *>(lParam));
-        case EM_GETFIRSTVISIBLELINE: return OnGetFirstVisibleLine(s);
-        case EM_POSFROMCHAR: return OnPosFromChar(s, wParam);
-        case EM_CHARFROMPOS: return OnCharFromPos(s, lParam);
-        default: return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_CREATE:
+            return OnCreate(s, reinterpret_cast<const CREATESTRUCTW *>(lParam));
+        case WM_NCDESTROY:
+            return OnNcDestroy(hwnd);
+        case WM_SIZE:
+            return OnSize(s);
+        case WM_PAINT:
+            return OnPaint(s);
+        case WM_SETTEXT:
+            return OnSetText(s, reinterpret_cast<const WCHAR *>(lParam));
+        case WM_GETTEXT:
+            return OnGetText(s, wParam, reinterpret_cast<WCHAR *>(lParam));
+        case WM_GETTEXTLENGTH:
+            return LRESULT(s.text.Length());
+        case WM_SETFONT:
+            return OnSetFont(s, reinterpret_cast<HFONT>(wParam), lParam != 0);
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(s.font);
+        case WM_SETFOCUS:
+            return OnSetFocus(s);
+        case WM_KILLFOCUS:
+            return OnKillFocus(s);
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(s);
+        case WM_KEYDOWN:
+            return OnKeyDown(s, wParam);
+        case WM_CHAR:
+            return OnChar(s, WCHAR(wParam));
+        case WM_ENABLE:
+            return OnEnable();
+        case EM_GETSEL:
+            return OnGetSel(s, reinterpret_cast<DWORD *>(wParam), reinterpret_cast<DWORD *>(lParam));
+        case EM_SETSEL:
+            return OnSetSel(s, int(DWORD(wParam)), int(DWORD(lParam)));
+        case EM_REPLACESEL:
+            return OnReplaceSel(s, wParam != 0, reinterpret_cast<const WCHAR *>(lParam));
+        case EM_UNDO:
+            return OnUndo(s);
+        case EM_CANUNDO:
+            return !s.undo.Empty();
+        case EM_EMPTYUNDOBUFFER:
+            return OnEmptyUndoBuffer(s);
+        case EM_GETMODIFY:
+            return s.modified;
+        case EM_SETMODIFY:
+            return OnSetModify(s, wParam != 0);
+        case EM_SCROLLCARET:
+            return OnScrollCaret(s);
+        case EM_LIMITTEXT:
+            return OnSetLimitText(s, wParam);
+        case EM_GETLIMITTEXT:
+            return LRESULT(s.limit);
+        case EM_SETREADONLY:
+            return OnSetReadOnly(s, wParam != 0);
+        case EM_LINEFROMCHAR:
+            return OnLineFromChar(s, wParam);
+        case EM_LINEINDEX:
+            return OnLineIndex(s, wParam);
+        case EM_LINELENGTH:
+            return OnLineLength(s, wParam);
+        case EM_GETLINECOUNT:
+            return OnGetLineCount(s);
+        case EM_GETLINE:
+            return OnGetLine(s, wParam, reinterpret_cast<WCHAR *>(lParam));
+        case EM_GETFIRSTVISIBLELINE:
+            return OnGetFirstVisibleLine(s);
+        case EM_POSFROMCHAR:
+            return OnPosFromChar(s, wParam);
+        case EM_CHARFROMPOS:
+            return OnCharFromPos(s, lParam);
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
 }  // namespace
 
-void RegisterEditClass() { RegisterSystemClass(u"edit", EditProc); }
+void RegisterEditClass() {
+    RegisterSystemClass(u"edit", EditProc);
+}
 
 }  // namespace posix

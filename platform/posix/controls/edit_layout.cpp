@@ -5,14 +5,20 @@
 
 #include <algorithm>
 
-namespace posix {
+namespace posix::edit {
 
 namespace {
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c < 0xDC00;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c < 0xE000;
+}
 // Where wrap may cut a line: after the blanks that follow a word. Blanks may hang past the edge.
-bool IsBlank(char32_t ch) { return ch == U' ' || ch == U'\t'; }
+bool IsBlank(char32_t ch) {
+    return ch == U' ' || ch == U'\t';
+}
 
 }  // namespace
 
@@ -47,7 +53,8 @@ int Layout::UnitColumns(char32_t ch, int column) {
 int Layout::ColumnOf(const Row &row, size_t pos) const {
     pos = std::min(pos, row.end);
     int column = 0;
-    for (size_t p = row.start; p < pos; p = NextUnit(p)) column += UnitColumns(UnitAt(p), column);
+    for (size_t p = row.start; p < pos; p = NextUnit(p))
+        column += UnitColumns(UnitAt(p), column);
     return column;
 }
 
@@ -98,7 +105,8 @@ Row Layout::RowFrom(size_t line, size_t start) const {
 
 Row Layout::LastRowOf(size_t line) const {
     Row row = FirstRowOf(line);
-    while (!row.last) row = RowFrom(line, row.end);
+    while (!row.last)
+        row = RowFrom(line, row.end);
     return row;
 }
 
@@ -109,7 +117,8 @@ Row Layout::RowHolding(size_t pos, bool afterWrap) const {
 
 Row Layout::RowHolding(size_t pos, bool afterWrap, const Row &from) const {
     Row row = from;
-    while (!row.last && (pos > row.end || (pos == row.end && !afterWrap))) row = RowFrom(row.line, row.end);
+    while (!row.last && (pos > row.end || (pos == row.end && !afterWrap)))
+        row = RowFrom(row.line, row.end);
     return row;
 }
 
@@ -130,7 +139,8 @@ bool Layout::Next(Row &row) const {
 bool Layout::Previous(Row &row) const {
     if (row.start > text_.LineStart(row.line)) {
         Row above = FirstRowOf(row.line);
-        while (above.end < row.start && !above.last) above = RowFrom(row.line, above.end);
+        while (above.end < row.start && !above.last)
+            above = RowFrom(row.line, above.end);
         row = above;
         return true;
     }
@@ -146,7 +156,8 @@ Row Layout::Down(const Row &row, size_t count, size_t *moved) const {
         steps = std::min(count, text_.LineCount() - 1 - row.line);
         if (steps) result = FirstRowOf(row.line + steps);
     } else {
-        while (steps < count && Next(result)) ++steps;
+        while (steps < count && Next(result))
+            ++steps;
     }
     if (moved) *moved = steps;
     return result;
@@ -159,7 +170,8 @@ Row Layout::Up(const Row &row, size_t count, size_t *moved) const {
         steps = std::min(count, row.line);
         if (steps) result = FirstRowOf(row.line - steps);
     } else {
-        while (steps < count && Previous(result)) ++steps;
+        while (steps < count && Previous(result))
+            ++steps;
     }
     if (moved) *moved = steps;
     return result;
@@ -170,7 +182,8 @@ size_t Layout::RowsBetween(const Row &from, const Row &to, size_t limit) const {
     if (!Wraps()) return std::min(to.line - from.line, limit + 1);
     size_t count = 0;
     Row row = from;
-    while (count <= limit && row.start < to.start && Next(row)) ++count;
+    while (count <= limit && row.start < to.start && Next(row))
+        ++count;
     return count;
 }
 
@@ -181,22 +194,26 @@ size_t Layout::RowsBetween(const Row &from, const Row &to, size_t limit) const {
 size_t Layout::RowsOf(size_t line) const {
     if (!Wraps()) return 1;
     size_t count = 1;
-    for (Row row = FirstRowOf(line); !row.last; row = RowFrom(line, row.end)) ++count;
+    for (Row row = FirstRowOf(line); !row.last; row = RowFrom(line, row.end))
+        ++count;
     return count;
 }
 
 size_t Layout::DisplayLineCount() const {
     if (!Wraps()) return text_.LineCount();
     size_t count = 0;
-    for (size_t line = 0; line < text_.LineCount(); ++line) count += RowsOf(line);
+    for (size_t line = 0; line < text_.LineCount(); ++line)
+        count += RowsOf(line);
     return count;
 }
 
 size_t Layout::DisplayLineOf(const Row &row) const {
     if (!Wraps()) return row.line;
     size_t number = 0;
-    for (size_t line = 0; line < row.line; ++line) number += RowsOf(line);
-    for (Row r = FirstRowOf(row.line); r.start < row.start && !r.last; r = RowFrom(row.line, r.end)) ++number;
+    for (size_t line = 0; line < row.line; ++line)
+        number += RowsOf(line);
+    for (Row r = FirstRowOf(row.line); r.start < row.start && !r.last; r = RowFrom(row.line, r.end))
+        ++number;
     return number;
 }
 
@@ -218,4 +235,4 @@ bool Layout::DisplayLine(size_t number, Row &row) const {
     return false;
 }
 
-}  // namespace posix
+}  // namespace posix::edit

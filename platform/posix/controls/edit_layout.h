@@ -8,14 +8,14 @@
 
 #include "platform/posix/controls/edit_text.h"
 
-namespace posix {
+namespace posix::edit {
 
 // One row of the display: all of a line of text, or the part of it that wrap puts on one row.
 struct Row {
-    size_t line = 0;    // the line of text it shows
-    size_t start = 0;   // first position on the row; rows are told apart by it
-    size_t end = 0;     // position after the last character on the row (the line's break is never on it)
-    bool last = true;   // it ends its line: the next row starts the next line
+    size_t line = 0;   // the line of text it shows
+    size_t start = 0;  // first position on the row; rows are told apart by it
+    size_t end = 0;    // position after the last character on the row (the line's break is never on it)
+    bool last = true;  // it ends its line: the next row starts the next line
 };
 
 class Layout {
@@ -52,8 +52,8 @@ public:
     int ColumnOf(const Row &row, size_t pos) const;
     // The last position on the row whose column is not past the given one.
     size_t PositionAt(const Row &row, int column) const;
-    char32_t UnitAt(size_t pos) const;   // a surrogate pair reads as one character
-    size_t NextUnit(size_t pos) const;   // the position after the character at pos
+    char32_t UnitAt(size_t pos) const;  // a surrogate pair reads as one character
+    size_t NextUnit(size_t pos) const;  // the position after the character at pos
     size_t PreviousUnit(size_t pos) const;
     static int UnitColumns(char32_t ch, int column);  // cells a character takes when it starts at column
 
@@ -70,4 +70,4 @@ private:
     int wrapColumns_ = 0;  // 0: no wrap
 };
 
-}  // namespace posix
+}  // namespace posix::edit

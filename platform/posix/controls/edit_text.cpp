@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace posix {
+namespace posix::edit {
 
 namespace {
 
@@ -28,7 +28,9 @@ size_t TextStore::BlockHolding(size_t pos) const {
     return size_t(it - blockStart_.begin()) - 1;
 }
 
-size_t TextStore::BlockEnding(size_t pos) const { return pos == 0 ? 0 : BlockHolding(pos - 1); }
+size_t TextStore::BlockEnding(size_t pos) const {
+    return pos == 0 ? 0 : BlockHolding(pos - 1);
+}
 
 char16_t TextStore::AtElsewhere(size_t pos) const {
     if (pos >= length_) return 0;
@@ -93,7 +95,8 @@ size_t TextStore::LineOf(size_t pos) const {
 
 size_t TextStore::BytesHeld() const {
     size_t bytes = blocks_.capacity() * sizeof(Block);
-    for (const Block &b : blocks_) bytes += b.chars.capacity() * sizeof(char16_t) + b.starts.capacity() * sizeof(uint16_t);
+    for (const Block &b : blocks_)
+        bytes += b.chars.capacity() * sizeof(char16_t) + b.starts.capacity() * sizeof(uint16_t);
     bytes += (blockStart_.capacity() + startsBefore_.capacity()) * sizeof(size_t);
     return bytes;
 }
@@ -107,7 +110,8 @@ void TextStore::Assign(const char16_t *text, size_t count) {
     blocks_.shrink_to_fit();
     blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
     AppendBlocks(0, text, count);
-    for (Block &b : blocks_) FindStarts(b);
+    for (Block &b : blocks_)
+        FindStarts(b);
     Recount();
 }
 
@@ -159,7 +163,8 @@ bool TextStore::ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, 
             if (endsLine) starts.push_back(uint16_t(i + 1));
         }
     }
-    for (uint16_t start : moved) starts.push_back(uint16_t(start - removed + count));
+    for (uint16_t start : moved)
+        starts.push_back(uint16_t(start - removed + count));
 
     size_t breaksBefore = startsBefore_[b] + starts.size();
     for (size_t i = b + 1; i < blocks_.size(); ++i) {
@@ -263,7 +268,8 @@ void TextStore::Tidy(size_t first, size_t last) {
         }
     }
     last = std::min(last, blocks_.size() - 1);
-    for (size_t i = first; i <= last; ++i) FindStarts(blocks_[i]);
+    for (size_t i = first; i <= last; ++i)
+        FindStarts(blocks_[i]);
     Recount();
 }
 
@@ -274,7 +280,8 @@ void TextStore::FindStarts(Block &block) const {
         size_t n = c.size();
         auto endsLine = [&c, n](size_t i) { return c[i] == kLF || (c[i] == kCR && (i + 1 == n || c[i + 1] != kLF)); };
         size_t count = 0;
-        for (size_t i = 0; i < n; ++i) count += endsLine(i);
+        for (size_t i = 0; i < n; ++i)
+            count += endsLine(i);
         starts.reserve(count);
         for (size_t i = 0; i < n; ++i)
             if (endsLine(i)) starts.push_back(uint16_t(i + 1));
@@ -298,4 +305,4 @@ void TextStore::Recount() {
     if (lastBlock_ >= n) lastBlock_ = 0;
 }
 
-}  // namespace posix
+}  // namespace posix::edit

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace posix {
+namespace posix::edit {
 
 class TextStore {
 public:
@@ -21,7 +21,10 @@ public:
     // blockUnits: the most units a block holds before an insertion splits it (at most 65,000, so that
     // offsets fit in 16 bits). Tests use tiny blocks to put boundaries everywhere.
     explicit TextStore(Breaks breaks = Breaks::Lines, size_t blockUnits = kDefaultBlockUnits)
-        : breaks_(breaks), blockUnits_(blockUnits < 2 ? 2 : blockUnits > 65000 ? 65000 : blockUnits) {}
+        : breaks_(breaks),
+          blockUnits_(blockUnits < 2       ? 2
+                      : blockUnits > 65000 ? 65000
+                                           : blockUnits) {}
 
     // --- The characters ---
     void Assign(const char16_t *text, size_t count);
@@ -53,8 +56,8 @@ public:
 
 private:
     struct Block {
-        std::vector<char16_t> chars;  // about blockUnits_ at most (a CR keeps its LF)
-        std::vector<uint16_t> starts; // line starts inside the block, as offsets in (0, size]
+        std::vector<char16_t> chars;   // about blockUnits_ at most (a CR keeps its LF)
+        std::vector<uint16_t> starts;  // line starts inside the block, as offsets in (0, size]
     };
 
     char16_t AtElsewhere(size_t pos) const;
@@ -78,4 +81,4 @@ private:
     mutable size_t lastBlock_ = 0;      // block of the last At(), where the next read most likely is
 };
 
-}  // namespace posix
+}  // namespace posix::edit

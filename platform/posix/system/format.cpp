@@ -17,13 +17,15 @@ using namespace posix;
 
 namespace {
 
-// Win32's wsprintf writes at most 1024 WCHARs, the terminator included, and returns 1023 when it had to
-// cut the output short.
-constexpr size_t kWsprintfBufferSize = 1024;
+// Desktop Win32's wsprintf stops at 1024 WCHARs, the terminator included. The device's does not, and
+// programs for it widen a whole document through "%S" into a buffer sized for it, so the output here is
+// bounded only by the caller's buffer. Setting this to 1024 gives the desktop behaviour (1023 characters
+// and a terminator, and 1023 returned).
+constexpr size_t kWsprintfBufferSize = SIZE_MAX;
 
 const char kNullText[] = "(null)";
 
-// Output bounded by the wsprintf limit; what does not fit is dropped.
+// Output bounded by kWsprintfBufferSize; what does not fit is dropped.
 class WideOutput {
 public:
     explicit WideOutput(WCHAR *buffer) : buffer_(buffer) {}
@@ -54,7 +56,7 @@ private:
 
 enum class ArgSize { kDefault, kShort, kLong, kWide64 };
 
-struct WideSpec {
+struct WideConversion {
     bool left = false;    // '-': pad on the right
     bool zero = false;    // '0': pad numbers with zeros
     bool prefix = false;  // '#': 0x before hexadecimal numbers
@@ -72,43 +74,43 @@ size_t ReadNumber(const WCHAR *&f) {
 }
 
 // Reads what follows a '%'; f is left after the conversion character.
-WideSpec ParseWideSpec(const WCHAR *&f) {
-    WideSpec spec;
+WideConversion ParseWideConversion(const WCHAR *&f) {
+    WideConversion conversion;
     for (;; ++f) {
         if (*f == u'-')
-            spec.left = true;
+            conversion.left = true;
         else if (*f == u'0')
-            spec.zero = true;
+            conversion.zero = true;
         else if (*f == u'#')
-            spec.prefix = true;
+            conversion.prefix = true;
         else
             break;
     }
-    spec.width = ReadNumber(f);
+    conversion.width = ReadNumber(f);
     if (*f == u'.') {
         ++f;
-        spec.precision = long(ReadNumber(f));
+        conversion.precision = long(ReadNumber(f));
     }
     if (*f == u'h') {
-        spec.size = ArgSize::kShort;
+        conversion.size = ArgSize::kShort;
         ++f;
     } else if (*f == u'l' || *f == u'w') {
-        spec.size = ArgSize::kLong;
+        conversion.size = ArgSize::kLong;
         ++f;
     } else if (f[0] == u'I' && f[1] == u'6' && f[2] == u'4') {
-        spec.size = ArgSize::kWide64;
+        conversion.size = ArgSize::kWide64;
         f += 3;
     }
-    spec.type = *f;
+    conversion.type = *f;
     if (*f) ++f;
-    return spec;
+    return conversion;
 }
 
-void PadBefore(WideOutput &out, const WideSpec &spec, size_t length) {
-    if (!spec.left && spec.width > length) out.Repeat(u' ', spec.width - length);
+void PadBefore(WideOutput &out, const WideConversion &conversion, size_t length) {
+    if (!conversion.left && conversion.width > length) out.Repeat(u' ', conversion.width - length);
 }
-void PadAfter(WideOutput &out, const WideSpec &spec, size_t length) {
-    if (spec.left && spec.width > length) out.Repeat(u' ', spec.width - length);
+void PadAfter(WideOutput &out, const WideConversion &conversion, size_t length) {
+    if (conversion.left && conversion.width > length) out.Repeat(u' ', conversion.width - length);
 }
 
 size_t BoundedLength(const char *s, long precision) {
@@ -124,35 +126,35 @@ size_t BoundedLength(const WCHAR *s, long precision) {
     return n;
 }
 
-void PutNarrowString(WideOutput &out, const WideSpec &spec, const char *s) {
+void PutNarrowString(WideOutput &out, const WideConversion &conversion, const char *s) {
     if (!s) s = kNullText;
-    if (spec.width == 0) {
+    if (conversion.width == 0) {
         // The common case, a whole file's text: widen straight into the output up to its NUL.
-        size_t max = spec.precision < 0 ? out.Room() : std::min(out.Room(), size_t(spec.precision));
+        size_t max = conversion.precision < 0 ? out.Room() : std::min(out.Room(), size_t(conversion.precision));
         out.Advance(WidenUntilNul(s, max, out.End()));
         return;
     }
-    size_t length = BoundedLength(s, spec.precision);
-    PadBefore(out, spec, length);
+    size_t length = BoundedLength(s, conversion.precision);
+    PadBefore(out, conversion, length);
     size_t n = std::min(length, out.Room());
     WidenBytes(s, n, out.End());
     out.Advance(n);
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void PutWideString(WideOutput &out, const WideSpec &spec, const WCHAR *s) {
+void PutWideString(WideOutput &out, const WideConversion &conversion, const WCHAR *s) {
     static const WCHAR kNullWide[] = u"(null)";
     if (!s) s = kNullWide;
-    size_t length = BoundedLength(s, spec.precision);
-    PadBefore(out, spec, length);
+    size_t length = BoundedLength(s, conversion.precision);
+    PadBefore(out, conversion, length);
     out.Append(s, length);
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void PutChar(WideOutput &out, const WideSpec &spec, WCHAR c) {
-    PadBefore(out, spec, 1);
+void PutChar(WideOutput &out, const WideConversion &conversion, WCHAR c) {
+    PadBefore(out, conversion, 1);
     out.Put(c);
-    PadAfter(out, spec, 1);
+    PadAfter(out, conversion, 1);
 }
 
 // Digits of magnitude in the radix, most significant first; returns how many.
@@ -169,57 +171,57 @@ size_t Digits(uint64_t magnitude, unsigned radix, bool upper, WCHAR *digits) {
     return n;
 }
 
-void PutNumber(WideOutput &out, const WideSpec &spec, uint64_t magnitude, bool negative) {
-    bool hex = spec.type == u'x' || spec.type == u'X';
+void PutNumber(WideOutput &out, const WideConversion &conversion, uint64_t magnitude, bool negative) {
+    bool hex = conversion.type == u'x' || conversion.type == u'X';
     WCHAR digits[24];
-    size_t count = Digits(magnitude, hex ? 16 : 10, spec.type == u'X', digits);
-    size_t zeros = spec.precision > long(count) ? size_t(spec.precision) - count : 0;
-    const WCHAR *lead = negative ? u"-" : (hex && spec.prefix && magnitude) ? (spec.type == u'X' ? u"0X" : u"0x") : u"";
+    size_t count = Digits(magnitude, hex ? 16 : 10, conversion.type == u'X', digits);
+    size_t zeros = conversion.precision > long(count) ? size_t(conversion.precision) - count : 0;
+    const WCHAR *lead = negative ? u"-" : (hex && conversion.prefix && magnitude) ? (conversion.type == u'X' ? u"0X" : u"0x") : u"";
     size_t leadLength = wcslen(lead);
     size_t length = leadLength + zeros + count;
-    if (spec.zero && !spec.left && spec.precision < 0 && spec.width > length) {
-        zeros += spec.width - length;
-        length = spec.width;
+    if (conversion.zero && !conversion.left && conversion.precision < 0 && conversion.width > length) {
+        zeros += conversion.width - length;
+        length = conversion.width;
     }
-    PadBefore(out, spec, length);
+    PadBefore(out, conversion, length);
     out.Append(lead, leadLength);
     out.Repeat(u'0', zeros);
     out.Append(digits, count);
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void PutInteger(WideOutput &out, const WideSpec &spec, va_list &args) {
-    bool isSigned = spec.type == u'd' || spec.type == u'i';
-    if (spec.size == ArgSize::kWide64) {
+void PutInteger(WideOutput &out, const WideConversion &conversion, va_list &args) {
+    bool isSigned = conversion.type == u'd' || conversion.type == u'i';
+    if (conversion.size == ArgSize::kWide64) {
         uint64_t bits = va_arg(args, uint64_t);
         bool negative = isSigned && int64_t(bits) < 0;
-        PutNumber(out, spec, negative ? 0 - bits : bits, negative);
+        PutNumber(out, conversion, negative ? 0 - bits : bits, negative);
         return;
     }
     // int and LONG are both 32 bits here, as on the device.
     uint32_t bits = va_arg(args, unsigned int);
-    if (spec.size == ArgSize::kShort) bits = isSigned ? uint32_t(int32_t(int16_t(bits))) : uint16_t(bits);
+    if (conversion.size == ArgSize::kShort) bits = isSigned ? uint32_t(int32_t(int16_t(bits))) : uint16_t(bits);
     bool negative = isSigned && int32_t(bits) < 0;
-    PutNumber(out, spec, negative ? 0u - bits : bits, negative);
+    PutNumber(out, conversion, negative ? 0u - bits : bits, negative);
 }
 
-void FormatOne(WideOutput &out, const WideSpec &spec, va_list &args) {
+void FormatOne(WideOutput &out, const WideConversion &conversion, va_list &args) {
     bool narrowString =
-        (spec.type == u's' && spec.size == ArgSize::kShort) || (spec.type == u'S' && spec.size != ArgSize::kLong);
+        (conversion.type == u's' && conversion.size == ArgSize::kShort) || (conversion.type == u'S' && conversion.size != ArgSize::kLong);
     bool narrowChar =
-        (spec.type == u'c' && spec.size == ArgSize::kShort) || (spec.type == u'C' && spec.size != ArgSize::kLong);
-    switch (spec.type) {
+        (conversion.type == u'c' && conversion.size == ArgSize::kShort) || (conversion.type == u'C' && conversion.size != ArgSize::kLong);
+    switch (conversion.type) {
         case u's':
         case u'S':
             if (narrowString)
-                PutNarrowString(out, spec, va_arg(args, const char *));
+                PutNarrowString(out, conversion, va_arg(args, const char *));
             else
-                PutWideString(out, spec, va_arg(args, const WCHAR *));
+                PutWideString(out, conversion, va_arg(args, const WCHAR *));
             break;
         case u'c':
         case u'C': {
             int value = va_arg(args, int);
-            PutChar(out, spec, narrowChar ? WidenByte(char(value)) : WCHAR(value));
+            PutChar(out, conversion, narrowChar ? WidenByte(char(value)) : WCHAR(value));
             break;
         }
         case u'd':
@@ -227,12 +229,12 @@ void FormatOne(WideOutput &out, const WideSpec &spec, va_list &args) {
         case u'u':
         case u'x':
         case u'X':
-            PutInteger(out, spec, args);
+            PutInteger(out, conversion, args);
             break;
         case 0:
             break;
         default:
-            out.Put(spec.type);
+            out.Put(conversion.type);
             break;  // "%%" and unknown conversions show the character
     }
 }
@@ -253,8 +255,8 @@ int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args) {
             continue;
         }
         ++f;
-        WideSpec spec = ParseWideSpec(f);
-        FormatOne(out, spec, ap);
+        WideConversion conversion = ParseWideConversion(f);
+        FormatOne(out, conversion, ap);
     }
     va_end(ap);
     return out.Finish();
@@ -276,7 +278,7 @@ namespace {
 
 enum class Length { kDefault, kChar, kShort, kLong, kLongLong, kSize, kLongDouble };
 
-struct NarrowSpec {
+struct NarrowConversion {
     char flags[8] = {};  // as written, for the C library's own conversions
     bool left = false;
     size_t width = 0;
@@ -287,47 +289,47 @@ struct NarrowSpec {
     char type = 0;
 };
 
-void ParseFlags(const char *&f, NarrowSpec &spec) {
+void ParseFlags(const char *&f, NarrowConversion &conversion) {
     size_t n = 0;
     for (; *f && std::strchr("-+ #0", *f); ++f) {
-        if (*f == '-') spec.left = true;
-        if (n + 1 < sizeof spec.flags) spec.flags[n++] = *f;
+        if (*f == '-') conversion.left = true;
+        if (n + 1 < sizeof conversion.flags) conversion.flags[n++] = *f;
     }
 }
 
-void ParseWidthAndPrecision(const char *&f, NarrowSpec &spec, va_list &args) {
+void ParseWidthAndPrecision(const char *&f, NarrowConversion &conversion, va_list &args) {
     if (*f == '*') {
         int w = va_arg(args, int);
         ++f;
         if (w < 0) {
-            spec.left = true;
-            std::strncat(spec.flags, "-", sizeof spec.flags - std::strlen(spec.flags) - 1);
+            conversion.left = true;
+            std::strncat(conversion.flags, "-", sizeof conversion.flags - std::strlen(conversion.flags) - 1);
             w = -w;
         }
-        spec.width = size_t(w);
+        conversion.width = size_t(w);
     } else {
         while (*f >= '0' && *f <= '9')
-            spec.width = spec.width * 10 + size_t(*f++ - '0');
+            conversion.width = conversion.width * 10 + size_t(*f++ - '0');
     }
     if (*f != '.') return;
     ++f;
     if (*f == '*') {
         int p = va_arg(args, int);
         ++f;
-        spec.precision = p < 0 ? -1 : p;
+        conversion.precision = p < 0 ? -1 : p;
     } else {
-        spec.precision = 0;
+        conversion.precision = 0;
         while (*f >= '0' && *f <= '9')
-            spec.precision = spec.precision * 10 + (*f++ - '0');
+            conversion.precision = conversion.precision * 10 + (*f++ - '0');
     }
 }
 
-void ParseLength(const char *&f, NarrowSpec &spec) {
+void ParseLength(const char *&f, NarrowConversion &conversion) {
     auto take = [&](const char *text, Length length) {
         size_t n = std::strlen(text);
         if (std::strncmp(f, text, n) != 0) return false;
         f += n;
-        spec.length = length;
+        conversion.length = length;
         return true;
     };
     // On the device long is 32 bits, so l and I32 are plain int; ll, I64, q and j are 64 bits.
@@ -337,23 +339,23 @@ void ParseLength(const char *&f, NarrowSpec &spec) {
         take("L", Length::kLongDouble))
         return;
     if (*f == 'h') {
-        spec.narrow = true;
-        spec.length = Length::kShort;
+        conversion.narrow = true;
+        conversion.length = Length::kShort;
         ++f;
     } else if (*f == 'l' || *f == 'w') {
-        spec.wide = true;
+        conversion.wide = true;
         ++f;
     }
 }
 
-NarrowSpec ParseNarrowSpec(const char *&f, va_list &args) {
-    NarrowSpec spec;
-    ParseFlags(f, spec);
-    ParseWidthAndPrecision(f, spec, args);
-    ParseLength(f, spec);
-    spec.type = *f;
+NarrowConversion ParseNarrowConversion(const char *&f, va_list &args) {
+    NarrowConversion conversion;
+    ParseFlags(f, conversion);
+    ParseWidthAndPrecision(f, conversion, args);
+    ParseLength(f, conversion);
+    conversion.type = *f;
     if (*f) ++f;
-    return spec;
+    return conversion;
 }
 
 class NarrowOutput {
@@ -380,103 +382,103 @@ private:
     char *start_;
 };
 
-void PadBefore(NarrowOutput &out, const NarrowSpec &spec, size_t length) {
-    if (!spec.left && spec.width > length) out.Repeat(' ', spec.width - length);
+void PadBefore(NarrowOutput &out, const NarrowConversion &conversion, size_t length) {
+    if (!conversion.left && conversion.width > length) out.Repeat(' ', conversion.width - length);
 }
-void PadAfter(NarrowOutput &out, const NarrowSpec &spec, size_t length) {
-    if (spec.left && spec.width > length) out.Repeat(' ', spec.width - length);
+void PadAfter(NarrowOutput &out, const NarrowConversion &conversion, size_t length) {
+    if (conversion.left && conversion.width > length) out.Repeat(' ', conversion.width - length);
 }
 
-void PutWideAsNarrow(NarrowOutput &out, const NarrowSpec &spec, const WCHAR *s) {
+void PutWideAsNarrow(NarrowOutput &out, const NarrowConversion &conversion, const WCHAR *s) {
     static const WCHAR kNullWide[] = u"(null)";
     if (!s) s = kNullWide;
-    if (spec.width == 0) {
+    if (conversion.width == 0) {
         // The whole text of a document comes this way: narrow it straight into the output.
-        out.Advance(NarrowUntilNul(s, spec.precision < 0 ? SIZE_MAX : size_t(spec.precision), out.End()));
+        out.Advance(NarrowUntilNul(s, conversion.precision < 0 ? SIZE_MAX : size_t(conversion.precision), out.End()));
         return;
     }
-    size_t length = BoundedLength(s, spec.precision);
-    PadBefore(out, spec, length);
+    size_t length = BoundedLength(s, conversion.precision);
+    PadBefore(out, conversion, length);
     NarrowUnits(s, length, out.End());
     out.Advance(length);
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void PutNarrowString(NarrowOutput &out, const NarrowSpec &spec, const char *s) {
+void PutNarrowString(NarrowOutput &out, const NarrowConversion &conversion, const char *s) {
     if (!s) s = kNullText;
-    size_t length = BoundedLength(s, spec.precision);
-    PadBefore(out, spec, length);
+    size_t length = BoundedLength(s, conversion.precision);
+    PadBefore(out, conversion, length);
     out.Append(s, length);
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void PutChar(NarrowOutput &out, const NarrowSpec &spec, char c) {
-    PadBefore(out, spec, 1);
+void PutChar(NarrowOutput &out, const NarrowConversion &conversion, char c) {
+    PadBefore(out, conversion, 1);
     out.Put(c);
-    PadAfter(out, spec, 1);
+    PadAfter(out, conversion, 1);
 }
 
 // Hands one numeric conversion to the C library, rebuilt with the width and precision resolved.
 template <class T>
-void PutWithCLibrary(NarrowOutput &out, const NarrowSpec &spec, const char *lengthText, T value) {
+void PutWithCLibrary(NarrowOutput &out, const NarrowConversion &conversion, const char *lengthText, T value) {
     char format[64];
-    if (spec.precision >= 0)
-        std::snprintf(format, sizeof format, "%%%s%zu.%ld%s%c", spec.flags, spec.width, spec.precision, lengthText,
-                      spec.type);
+    if (conversion.precision >= 0)
+        std::snprintf(format, sizeof format, "%%%s%zu.%ld%s%c", conversion.flags, conversion.width, conversion.precision, lengthText,
+                      conversion.type);
     else
-        std::snprintf(format, sizeof format, "%%%s%zu%s%c", spec.flags, spec.width, lengthText, spec.type);
+        std::snprintf(format, sizeof format, "%%%s%zu%s%c", conversion.flags, conversion.width, lengthText, conversion.type);
     int n = std::snprintf(nullptr, 0, format, value);
     if (n <= 0) return;
     std::snprintf(out.End(), size_t(n) + 1, format, value);
     out.Advance(size_t(n));
 }
 
-void PutInteger(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
-    switch (spec.length) {
+void PutInteger(NarrowOutput &out, const NarrowConversion &conversion, va_list &args) {
+    switch (conversion.length) {
         case Length::kLongLong:
-            PutWithCLibrary(out, spec, "ll", va_arg(args, long long));
+            PutWithCLibrary(out, conversion, "ll", va_arg(args, long long));
             break;
         case Length::kSize:
-            PutWithCLibrary(out, spec, "z", va_arg(args, size_t));
+            PutWithCLibrary(out, conversion, "z", va_arg(args, size_t));
             break;
         case Length::kChar:
-            PutWithCLibrary(out, spec, "hh", va_arg(args, int));
+            PutWithCLibrary(out, conversion, "hh", va_arg(args, int));
             break;
         case Length::kShort:
-            PutWithCLibrary(out, spec, "h", va_arg(args, int));
+            PutWithCLibrary(out, conversion, "h", va_arg(args, int));
             break;
         default:
-            PutWithCLibrary(out, spec, "", va_arg(args, int));
+            PutWithCLibrary(out, conversion, "", va_arg(args, int));
             break;
     }
 }
 
-void PutFloat(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
-    if (spec.length == Length::kLongDouble)
-        PutWithCLibrary(out, spec, "L", va_arg(args, long double));
+void PutFloat(NarrowOutput &out, const NarrowConversion &conversion, va_list &args) {
+    if (conversion.length == Length::kLongDouble)
+        PutWithCLibrary(out, conversion, "L", va_arg(args, long double));
     else
-        PutWithCLibrary(out, spec, "", va_arg(args, double));
+        PutWithCLibrary(out, conversion, "", va_arg(args, double));
 }
 
-void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
-    switch (spec.type) {
+void FormatOne(NarrowOutput &out, const NarrowConversion &conversion, va_list &args) {
+    switch (conversion.type) {
         case 'S':
-            if (spec.narrow)
-                PutNarrowString(out, spec, va_arg(args, const char *));
+            if (conversion.narrow)
+                PutNarrowString(out, conversion, va_arg(args, const char *));
             else
-                PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+                PutWideAsNarrow(out, conversion, va_arg(args, const WCHAR *));
             break;
         case 's':
-            if (spec.wide)
-                PutWideAsNarrow(out, spec, va_arg(args, const WCHAR *));
+            if (conversion.wide)
+                PutWideAsNarrow(out, conversion, va_arg(args, const WCHAR *));
             else
-                PutNarrowString(out, spec, va_arg(args, const char *));
+                PutNarrowString(out, conversion, va_arg(args, const char *));
             break;
         case 'C':
         case 'c': {
             int value = va_arg(args, int);
-            bool wideChar = spec.type == 'C' ? !spec.narrow : spec.wide;
-            PutChar(out, spec, wideChar ? NarrowUnit(WCHAR(value)) : char(value));
+            bool wideChar = conversion.type == 'C' ? !conversion.narrow : conversion.wide;
+            PutChar(out, conversion, wideChar ? NarrowUnit(WCHAR(value)) : char(value));
             break;
         }
         case 'd':
@@ -485,7 +487,7 @@ void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
         case 'u':
         case 'x':
         case 'X':
-            PutInteger(out, spec, args);
+            PutInteger(out, conversion, args);
             break;
         case 'e':
         case 'E':
@@ -495,10 +497,10 @@ void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
         case 'G':
         case 'a':
         case 'A':
-            PutFloat(out, spec, args);
+            PutFloat(out, conversion, args);
             break;
         case 'p':
-            PutWithCLibrary(out, spec, "", va_arg(args, void *));
+            PutWithCLibrary(out, conversion, "", va_arg(args, void *));
             break;
         case 'n':
             (void)va_arg(args, void *);
@@ -509,7 +511,7 @@ void FormatOne(NarrowOutput &out, const NarrowSpec &spec, va_list &args) {
         case 0:
             break;
         default:
-            out.Put(spec.type);
+            out.Put(conversion.type);
             break;
     }
 }
@@ -527,8 +529,8 @@ int FormatNarrow(char *buffer, const char *format, va_list args) {
             continue;
         }
         ++f;
-        NarrowSpec spec = ParseNarrowSpec(f, ap);
-        FormatOne(out, spec, ap);
+        NarrowConversion conversion = ParseNarrowConversion(f, ap);
+        FormatOne(out, conversion, ap);
     }
     va_end(ap);
     return out.Finish();

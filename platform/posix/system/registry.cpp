@@ -213,6 +213,15 @@ private:
 // What a change asks for: kWrite to store the changed hive; any error code to store nothing and return it.
 constexpr LONG kWrite = ERROR_SUCCESS;
 
+// What this process now sees: the hive as read or written, plus the keys it created and has not yet set
+// a value in, which live in memory only.
+void Adopt(Hive fresh) {
+    Hive &seen = State().hive;
+    for (const auto &entry : seen.Keys())
+        if (!fresh.Find(entry.second.path)) fresh.Ensure(entry.second.path);
+    seen = std::move(fresh);
+}
+
 // Reads the file afresh under the lock, lets change alter it, and writes the result through.
 LONG UpdateHive(const std::function<LONG(Hive &)> &change) {
     std::string path = HiveFile();
@@ -225,12 +234,12 @@ LONG UpdateHive(const std::function<LONG(Hive &)> &change) {
     Hive hive = parsed ? std::move(*parsed) : Hive();
     LONG result = change(hive);
     if (result != kWrite) {
-        State().hive = std::move(hive);
+        Adopt(std::move(hive));
         return result;
     }
     if (unreadable && !KeepAside(path)) return ERROR_ACCESS_DENIED;
     result = ReplaceFile(path, FormatRegFile(hive), content.exists && content.readable ? content.mode : 0600);
-    if (result == ERROR_SUCCESS) State().hive = std::move(hive);
+    if (result == ERROR_SUCCESS) Adopt(std::move(hive));
     return result;
 }
 
@@ -312,22 +321,17 @@ void ResetRegistry() {
 
 using namespace posix;
 
+// A new key lives in memory until a value is set in it: opening the settings at start-up must not
+// touch the file, which may be one that cannot be read and is to be kept as it is.
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY result,
                      LPDWORD disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     U16String path;
     if (LONG error = SubKeyPath(key, subKey, path)) return error;
     EnsureLoaded();
-    bool created = false;
-    if (!KeyExists(State().hive, path)) {
-        LONG error = UpdateHive([&](Hive &hive) {
-            if (KeyExists(hive, path)) return LONG(ERROR_ALREADY_EXISTS);  // made by another process meanwhile
-            hive.Ensure(path);
-            created = true;
-            return kWrite;
-        });
-        if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS) return error;
-    }
+    Hive &hive = State().hive;
+    bool created = !KeyExists(hive, path);
+    if (created) hive.Ensure(path);
     *result = NewKeyHandle(path);
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;

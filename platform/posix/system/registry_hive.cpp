@@ -208,9 +208,11 @@ bool ParseHexBytes(const U16String &s, size_t pos, std::vector<BYTE> &data) {
         while (i < rest.size() && IsBlank(rest[i]))
             ++i;
         int value = 0, digits = 0;
-        for (; i < rest.size() && HexDigit(rest[i]) >= 0; ++i, ++digits)
+        for (; i < rest.size() && HexDigit(rest[i]) >= 0; ++i, ++digits) {
+            if (digits == 2) return false;  // a byte has at most two digits
             value = value * 16 + HexDigit(rest[i]);
-        if (digits < 1 || digits > 2) return false;
+        }
+        if (digits == 0) return false;
         data.push_back(BYTE(value));
         while (i < rest.size() && IsBlank(rest[i]))
             ++i;

@@ -1,6 +1,9 @@
 #include "platform/posix/terminal/terminal.h"
 
+#include <clocale>
 #include <csignal>
+#include <cstring>
+#include <langinfo.h>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
@@ -122,6 +125,23 @@ void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
 namespace {
 
 bool g_taken = false;
+bool g_utf8 = true;  // the terminal's locale can show any character; otherwise ASCII stands in
+
+// What an ASCII-only terminal shows for a character it cannot: lines for line drawing, '?' for the rest.
+wchar_t AsciiStandIn(char32_t ch) {
+    if (ch < 0x80) return wchar_t(ch);
+    switch (ch) {
+        case 0x2500: return L'-';
+        case 0x2502: return L'|';
+        case 0x250C:
+        case 0x2510:
+        case 0x2514:
+        case 0x2518: return L'+';
+        case 0x2713: return L'*';
+        case 0x25B8: return L'>';
+        default: return L'?';
+    }
+}
 
 void RestoreAndReraise(int sig) {
     TerminalScreen::Restore();
@@ -177,6 +197,8 @@ void TerminalScreen::Start() {
         std::fputs("scrivel: standard input and output must be a terminal to show the editor\n", stderr);
         std::_Exit(2);
     }
+    std::setlocale(LC_ALL, "");
+    g_utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     // A short escape delay: Esc is the Back key and must act at once.
     set_escdelay(25);
     initscr();
@@ -198,7 +220,7 @@ void TerminalScreen::Present(const CellGrid &grid) {
         for (int c = 0; c < cols; ++c) {
             const Cell &cell = grid.At(c, r);
             if (cell.wideTail) continue;
-            wchar_t text[2] = {wchar_t(cell.ch), 0};
+            wchar_t text[2] = {g_utf8 ? wchar_t(cell.ch) : AsciiStandIn(cell.ch), 0};
             cchar_t cc;
             setcchar(&cc, text, CursesAttr(cell.attr), 0, nullptr);
             // The bottom-right cell cannot be written with a move that scrolls; ncurses handles it here.
