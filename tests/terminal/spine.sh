@@ -2,38 +2,9 @@
 # The real editor in a real terminal (tmux, 80 x 24): the first screen, the menu, About, a second start
 # that hands over without drawing, Quit with exit code 0 and the terminal given back.
 set -euo pipefail
-binary=$(realpath "$1")
-work=$(mktemp -d)
-session="scrivel-check-$$"
-trap 'tmux kill-session -t "$session" 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work/root" "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+source "$(dirname "$0")/lib.sh"
 
-fail() {
-  echo "FAIL: $1"
-  echo "--- screen ---"
-  tmux capture-pane -p -t "$session" || true
-  exit 1
-}
-screen() { tmux capture-pane -p -t "$session"; }
-# Waits until the screen shows the text, for up to five seconds.
-wait_for() {
-  for _ in $(seq 50); do
-    screen | grep -qF -- "$1" && return 0
-    sleep 0.1
-  done
-  fail "the screen never showed: $1"
-}
-wait_gone() {
-  for _ in $(seq 50); do
-    screen | grep -qF -- "$1" || return 0
-    sleep 0.1
-  done
-  fail "the screen still shows: $1"
-}
-
-tmux new-session -d -s "$session" -x 80 -y 24 \
-  "XDG_RUNTIME_DIR=$work/run '$binary' --root '$work/root' --registry '$work/registry.reg'; echo \"exit=\$?\"; sleep 30"
+start_editor
 wait_for "Scrivel - untitled"
 [ "$(screen | head -n 1 | sed 's/^ *//' | cut -c1-18)" = "Scrivel - untitled" ] || fail "title row"
 last=$(screen | sed -n 24p)

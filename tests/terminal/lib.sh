@@ -1,0 +1,35 @@
+# Shared by the terminal checks: a tmux session of 80 x 24 running the real editor, and ways to read it.
+binary=$(realpath "$1")
+work=$(mktemp -d)
+session="scrivel-check-$$"
+trap 'tmux kill-session -t "$session" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work/root" "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
+
+fail() {
+  echo "FAIL: $1"
+  echo "--- screen ---"
+  tmux capture-pane -p -t "$session" || true
+  exit 1
+}
+screen() { tmux capture-pane -p -t "$session"; }
+# Waits until the screen shows the text, for up to five seconds.
+wait_for() {
+  for _ in $(seq 50); do
+    screen | grep -qF -- "$1" && return 0
+    sleep 0.1
+  done
+  fail "the screen never showed: $1"
+}
+wait_gone() {
+  for _ in $(seq 50); do
+    screen | grep -qF -- "$1" || return 0
+    sleep 0.1
+  done
+  fail "the screen still shows: $1"
+}
+# Starts the editor with the given arguments; the pane shows its exit code when it ends.
+start_editor() {
+  tmux new-session -d -s "$session" -x 80 -y 24 \
+    "XDG_RUNTIME_DIR=$work/run '$binary' --root '$work/root' --registry '$work/registry.reg' $*; echo \"exit=\$?\"; sleep 30"
+}
