@@ -3,6 +3,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstring>
+#include <string>
 #include <langinfo.h>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,14 @@ int VirtualKeyForChar(char32_t ch) {
 }
 
 }  // namespace
+
+int KeyMap::NamedKeyFor(const char *name) {
+    if (!name) return 0;
+    std::string n = name;
+    if (n == "kHOM5") return kCtrlHome;
+    if (n == "kEND5") return kCtrlEnd;
+    return 0;
+}
 
 void KeyMap::PressAndRelease(int vk, char16_t ch, std::deque<InputEvent> &out) {
     out.push_back(KeyEvent(vk, true, ch));
@@ -87,6 +96,12 @@ void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
         }
         ReleaseHold(out);
         switch (key) {
+            case kCtrlHome:
+            case kCtrlEnd:
+                out.push_back(KeyEvent(VK_CONTROL, true));
+                PressAndRelease(key == kCtrlHome ? VK_HOME : VK_END, 0, out);
+                out.push_back(KeyEvent(VK_CONTROL, false));
+                return;
             case KEY_F(2): PressAndRelease(VK_TSOFT2, 0, out); return;
             case KEY_BACKSPACE: PressAndRelease(VK_TBACK, 0, out); return;
             case KEY_ENTER: PressAndRelease(VK_RETURN, u'\r', out); return;
@@ -248,7 +263,10 @@ bool TerminalScreen::ReadKeys() {
     int kind;
     bool any = false;
     while ((kind = get_wch(&key)) != ERR) {
-        keys_.Translate(int(key), kind == KEY_CODE_YES, pending_);
+        int code = int(key);
+        if (kind == KEY_CODE_YES)
+            if (int named = KeyMap::NamedKeyFor(keyname(code))) code = named;
+        keys_.Translate(code, kind == KEY_CODE_YES, pending_);
         any = true;
     }
     if (!pending_.empty()) {

@@ -12,6 +12,10 @@ namespace posix {
 // left soft key (F1, or the first Shift+arrow, holds it until the next key that is not an arrow).
 class KeyMap {
 public:
+    // Keys that ncurses reports only by name (xterm's modified keys), given to Translate as key codes.
+    enum NamedKey { kCtrlHome = -100, kCtrlEnd = -101 };
+    // The NamedKey for an ncurses key name such as "kEND5", or 0.
+    static int NamedKeyFor(const char *name);
     // A key as ncurses reports it: isKeyCode for KEY_* codes, otherwise a character.
     void Translate(int key, bool isKeyCode, std::deque<InputEvent> &out);
     bool SoftKeyHeld() const { return held_; }
