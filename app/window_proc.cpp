@@ -133,7 +133,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CREATE: return OnCreate(window);
         case WM_DESTROY: return OnDestroy(window);
         case WM_SETFOCUS: return OnSetFocus(window);
-        case WM_NOTIFY: return 1;
+        case WM_NOTIFY: return wParam == IDC_FOLDER_TREE ? 0 : 1;
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYDOWN:

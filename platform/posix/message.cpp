@@ -7,6 +7,7 @@
 namespace posix {
 
 void ResizeTopLevelWindows();  // window.cpp
+void DestroyAllWindows();      // window.cpp
 
 namespace {
 
@@ -150,6 +151,8 @@ void ResetMessages() {
 }
 
 void ResetPlatform() {
+    // Destroying the windows lets every control free its own state, as at the end of a program.
+    DestroyAllWindows();
     ResetMessages();
     ResetWindows();
     ResetMenus();

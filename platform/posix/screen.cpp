@@ -39,7 +39,7 @@ char32_t VisibleStandIn(char32_t ch) {
 }  // namespace
 
 int CharColumns(char32_t ch) {
-    if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0)) return 1;  // shown through a stand-in
+    if (ch < 0x300) return 1;  // Latin, and the control characters, which are shown through a stand-in
     if (InRanges(ch, kCombining, sizeof kCombining / sizeof kCombining[0])) return 0;
     if (InRanges(ch, kWide, sizeof kWide / sizeof kWide[0])) return 2;
     return 1;

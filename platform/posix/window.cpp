@@ -207,6 +207,11 @@ void ResizeTopLevelWindows() {
     InvalidateScreen();
 }
 
+void DestroyAllWindows() {
+    for (Window *w : std::vector<Window *>(State().topLevel))
+        if (FromHandle(w->handle)) DestroyWindow(w->handle);
+}
+
 void ResetWindows() {
     WindowState &s = State();
     s.cbtHooks.clear();

@@ -130,6 +130,18 @@ TEST_F(AppTest, ASecondStartWhileRunningHandsOverAndCreatesNoWindow) {
     EXPECT_EQ(GetForegroundWindow(), MainWindow);
 }
 
+TEST_F(AppTest, ResizingTheScreenRedrawsEverythingAtTheNewSize) {
+    RECT editor{};
+    screen.Type(u"hello").ResizeTo(100, 30).Then([&] { GetClientRect(EditorControl, &editor); });
+    Run();
+    EXPECT_EQ(editor.right, 100 * 8);
+    EXPECT_EQ(editor.bottom, 28 * 16);
+    std::string softKeys = screen.Row(29);
+    EXPECT_EQ(softKeys.size(), 100u);
+    EXPECT_EQ(softKeys.substr(94), " Menu ");
+    EXPECT_EQ(screen.Row(1).substr(0, 5), "hello");
+}
+
 TEST_F(AppTest, StartUpWithAFileInAFolderShowsOnlyItsName) {
     WriteFile("docs/notes.txt", "hello");
     Run(u"\\docs\\notes.txt");

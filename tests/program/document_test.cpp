@@ -3,6 +3,7 @@
 #include "tests/program/harness.h"
 
 #include <filesystem>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +161,27 @@ TEST_F(DocumentTest, ASaveAsThatCannotCreateItsFileKeepsTheOldPath) {
     EXPECT_EQ(std::u16string(DocumentPath), u"\\keep.txt");
     EXPECT_TRUE(DirtyFlag);
     EXPECT_EQ(Title(), u"Scrivel - keep.txt *");
+}
+
+TEST_F(DocumentTest, ASaveThatFillsTheDiskIsReportedAndNeverTakenAsDone) {
+    fs::create_directories(RootPath("small"));
+    if (mount("tmpfs", RootPath("small").c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    WriteFile("small/doc.txt", "short");
+    std::string box;
+    screen.Then([] {
+        OpenDocument(u"\\small\\doc.txt");
+        SetWindowTextW(EditorControl, std::u16string(200000, u'z').c_str());
+        SendMessageW(EditorControl, EM_REPLACESEL, FALSE, (LPARAM)u"!");
+    });
+    Menu({kFile, kSave}).Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run();
+    umount2(RootPath("small").c_str(), MNT_DETACH);
+    EXPECT_NE(box.find("disk is full"), std::string::npos) << box;
+    EXPECT_TRUE(DirtyFlag);
+    EXPECT_EQ(Title(), u"Scrivel - doc.txt *");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\small\\doc.txt");
+    EXPECT_EQ(EditorText().size(), 200001u);
 }
 
 TEST_F(DocumentTest, SaveAsWritesTheFileAndMakesItCurrent) {

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The command line: help, version, and the one-line refusals that end with code 2 before any drawing.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+expect_refusal() {
+  local what=$1; shift
+  local out rc=0
+  out=$("$binary" "$@" </dev/null 2>&1) || rc=$?
+  [ "$rc" = 2 ] || fail "$what: exit code $rc, not 2"
+  [ "$(printf '%s\n' "$out" | wc -l)" = 1 ] || fail "$what: not one line: $out"
+  [[ "$out" == "scrivel: "* ]] || fail "$what: $out"
+}
+
+"$binary" --help | grep -qF "Usage: scrivel [--root DIR] [--registry FILE] [FILE]" || fail "--help"
+[ "$("$binary" --version)" = "Scrivel 1.0.0.2" ] || fail "--version"
+expect_refusal "an unknown option" --frobnicate
+expect_refusal "a second file" --root "$work/root" a.txt b.txt
+expect_refusal "a file outside the root" --root "$work/root" /etc/hostname
+expect_refusal "no terminal" --root "$work/root" --registry "$work/registry.reg"
+echo "PASS: the command line"
