@@ -12,6 +12,6 @@ for mb in 1 16 64; do
   start=$(date +%s.%N); cat "$tmp/file.txt" > /dev/null; end=$(date +%s.%N)
   printf '%3d MB: cat %.1f ms\n' "$mb" "$(echo "($end - $start) * 1000" | bc)"
   for op in Open Save; do
-    "$bench" --benchmark_filter="BM_$op/$mb\$" --benchmark_format=console 2>/dev/null | grep "BM_$op"
+    "$bench" --benchmark_filter="BM_$op/$mb/" --benchmark_format=console 2>/dev/null | grep "BM_$op"
   done
 done
