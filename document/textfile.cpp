@@ -115,15 +115,21 @@ LPCWSTR WriteFailureText(DWORD error) {
     }
 }
 
-// The editor's text narrowed to one byte a character; empty when the editor is empty.
-std::unique_ptr<char[]> NarrowEditorText(int &length) {
+enum class Narrowed { Text, Empty, NoMemory };
+
+// The editor's text narrowed to one byte a character.
+Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
     length = GetWindowTextLengthW(EditorControl);
-    if (length <= 0) return nullptr;
-    WString text(size_t(length) + 1, 0);
-    length = GetWindowTextW(EditorControl, text.data(), length + 1);
-    std::unique_ptr<char[]> bytes(new char[size_t(length) + 1]);
-    sprintf(bytes.get(), "%S", text.c_str());
-    return bytes;
+    if (length <= 0) return Narrowed::Empty;
+    try {
+        WString text(size_t(length) + 1, 0);
+        length = GetWindowTextW(EditorControl, text.data(), length + 1);
+        bytes.reset(new char[size_t(length) + 1]);
+        sprintf(bytes.get(), "%S", text.c_str());
+    } catch (const std::bad_alloc &) {
+        return Narrowed::NoMemory;
+    }
+    return Narrowed::Text;
 }
 
 // Writes all the bytes and cuts the file there; a write that stops short is a failure, never success.
@@ -161,6 +167,19 @@ void KeepUnsaved() {
     SetDocumentTitle(nullptr, true);
 }
 
+// The bytes to save, or false when there is nothing to write (an empty document is never written) or
+// no memory to write it with (said to the user, the document kept unsaved).
+bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
+    switch (NarrowEditorText(bytes, length)) {
+        case Narrowed::Text: return true;
+        case Narrowed::Empty: return false;
+        case Narrowed::NoMemory: break;
+    }
+    ShowError(TEXT("There is not enough memory to save the file. Your text is still here."));
+    KeepUnsaved();
+    return false;
+}
+
 }  // namespace
 
 void OpenDocument(LPCWSTR path) {
@@ -195,8 +214,8 @@ void OpenDocument(LPCWSTR path) {
 
 void SaveDocument() {
     int length = 0;
-    std::unique_ptr<char[]> bytes = NarrowEditorText(length);
-    if (!bytes) return;  // an empty document is never written
+    std::unique_ptr<char[]> bytes;
+    if (!TextToSave(bytes, length)) return;
     bool saved;
     {
         WaitCursor wait;
@@ -213,8 +232,8 @@ void SaveDocument() {
 
 void SaveDocumentAs(LPCWSTR path) {
     int length = 0;
-    std::unique_ptr<char[]> bytes = NarrowEditorText(length);
-    if (!bytes) return;
+    std::unique_ptr<char[]> bytes;
+    if (!TextToSave(bytes, length)) return;
     if (wcslen(path) >= MAX_PATH) {
         ShowError(TEXT("The path is too long to save the file there. Your text is still here."));
         KeepUnsaved();

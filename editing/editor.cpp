@@ -4,6 +4,7 @@
 #include "resource.h"
 
 #include <algorithm>
+#include <new>
 
 HWND EditorControl = nullptr;
 WNDPROC EditorBaseProc = nullptr;
@@ -72,7 +73,15 @@ void ApplyEditorFont() {
 
 LRESULT ToggleWordWrap(HWND window) {
     bool wrapWasOn = WordWrapChecked();
-    WString text = EditorControl ? EditorText() : std::move(KeptText);
+    WString text;
+    try {
+        text = EditorControl ? EditorText() : std::move(KeptText);
+    } catch (const std::bad_alloc &) {
+        // Without a copy of the text the editor must stay as it is.
+        MessageBoxW(window, TEXT("There is not enough memory to change the word wrap."), TEXT("Error"),
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
     KeptText.clear();
     // The packed form of the selection holds 16 bits a position; the out-values hold all of them.
     DWORD start = 0, end = 0;
