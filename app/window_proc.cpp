@@ -50,7 +50,9 @@ LRESULT OnCreateFirstWindow(HWND window) {
     return 0;
 }
 
-LRESULT OnCreate(HWND window) { return BarCreated ? 0 : OnCreateFirstWindow(window); }
+LRESULT OnCreate(HWND window) {
+    return BarCreated ? 0 : OnCreateFirstWindow(window);
+}
 
 LRESULT OnDestroy(HWND window) {
     if (window == MainWindow) PostQuitMessage(0);
@@ -63,7 +65,9 @@ LRESULT OnSetFocus(HWND window) {
 }
 
 // Key messages that reach a top-level window are never passed on to default handling.
-LRESULT OnKey(WPARAM key) { return (key == VK_UP || key == VK_PRINT || key == VK_TSOFT1) ? 0 : 1; }
+LRESULT OnKey(WPARAM key) {
+    return (key == VK_UP || key == VK_PRINT || key == VK_TSOFT1) ? 0 : 1;
+}
 
 LRESULT OnInitMenuPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((HMENU)wParam != MainMenu) return DefWindowProcW(window, message, wParam, lParam);
@@ -115,16 +119,20 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void EnableSaveItem(bool enable) { SetMenuItemEnabled(IDM_FILE_SAVE, enable); }
-void EnableSaveAsItem(bool enable) { SetMenuItemEnabled(IDM_FILE_SAVEAS, enable); }
-void EnableUndoItem(bool enable) { SetMenuItemEnabled(IDM_EDIT_UNDO, enable); }
+void EnableSaveItem(bool enable) {
+    SetMenuItemEnabled(IDM_FILE_SAVE, enable);
+}
+void EnableSaveAsItem(bool enable) {
+    SetMenuItemEnabled(IDM_FILE_SAVEAS, enable);
+}
+void EnableUndoItem(bool enable) {
+    SetMenuItemEnabled(IDM_EDIT_UNDO, enable);
+}
 
 void ShowAbout() {
     MessageBoxW(MainWindow,
-                TEXT("Scrivel - a plain-text editor for the phone\n")
-                    TEXT("Version 1.0.0.2\n")
-                    TEXT("Written by the Scrivel developers\n")
-                    TEXT("Published by the Scrivel developers"),
+                TEXT("Scrivel - a plain-text editor for the phone\n") TEXT("Version 1.0.0.2\n")
+                    TEXT("Written by the Scrivel developers\n") TEXT("Published by the Scrivel developers"),
                 TEXT("About"), MB_ICONINFORMATION);
 }
 

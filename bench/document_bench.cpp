@@ -75,7 +75,8 @@ void ReportPeakMemory(benchmark::State &state) {
 
 void BM_Open(benchmark::State &state) {
     WithProgram(state.range(0), [&] {
-        for (auto _ : state) OpenDocument(u"\\doc.txt");
+        for (auto _ : state)
+            OpenDocument(u"\\doc.txt");
         state.SetBytesProcessed(int64_t(state.iterations()) * (state.range(0) << 20));
     });
     ReportPeakMemory(state);

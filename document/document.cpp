@@ -36,7 +36,8 @@ LPCWSTR NameOfPath(LPCWSTR path) {
 
 void CopyPath(WCHAR *buffer, LPCWSTR text) {
     size_t n = std::min<size_t>(wcslen(text), MAX_PATH - 1);
-    for (size_t i = 0; i < n; ++i) buffer[i] = text[i];
+    for (size_t i = 0; i < n; ++i)
+        buffer[i] = text[i];
     buffer[n] = 0;
 }
 

@@ -94,8 +94,12 @@ ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
     return WidenText(bytes.get(), total, out) ? ReadStatus::Read : ReadStatus::TooLarge;
 }
 
-void ShowError(LPCWSTR text) { MessageBoxW(MainWindow, text, TEXT("Error"), MB_OK | MB_ICONERROR); }
-void ShowWarning(LPCWSTR text) { MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING); }
+void ShowError(LPCWSTR text) {
+    MessageBoxW(MainWindow, text, TEXT("Error"), MB_OK | MB_ICONERROR);
+}
+void ShowWarning(LPCWSTR text) {
+    MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING);
+}
 
 // Why a file could not be written, in words for the user.
 LPCWSTR WriteFailureText(DWORD error) {

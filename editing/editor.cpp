@@ -13,8 +13,8 @@ LONG FontSize = 0;
 
 namespace {
 
-constexpr DWORD kNoWrapStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
-                               ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL;
+constexpr DWORD kNoWrapStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | ES_MULTILINE |
+                               ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL;
 constexpr DWORD kWrapStyle = kNoWrapStyle & ~(WS_HSCROLL | ES_AUTOHSCROLL);
 static_assert(kNoWrapStyle == 0x50B101C4 && kWrapStyle == 0x50A10144, "editor styles");
 

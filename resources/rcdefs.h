@@ -34,8 +34,8 @@
 #define UDS_EXPANDABLE 0x0200L
 
 // Soft-key bar button fields
-#define I_IMAGENONE 0xFFFE    // a button without an image
-#define NOMENU 0xFFFF         // a button that opens no popup
+#define I_IMAGENONE 0xFFFE  // a button without an image
+#define NOMENU 0xFFFF       // a button that opens no popup
 #define TBSTATE_ENABLED 0x04
 #define TBSTYLE_AUTOSIZE 0x10
 

@@ -46,8 +46,8 @@
 #define IDM_MISC_ABOUT 40027
 
 // Main soft-key bar
-#define IDM_MARK 40025       // left soft key; taken over, so it arrives as a hot key, never as this command
-#define IDM_MENU_KEY 40004   // right soft key; its button data is the "Menu" popup
+#define IDM_MARK 40025      // left soft key; taken over, so it arrives as a hot key, never as this command
+#define IDM_MENU_KEY 40004  // right soft key; its button data is the "Menu" popup
 
 // Quit without a menu item
 #define IDM_EXIT 40001

@@ -19,3 +19,10 @@ cmake --build build-sanitize -j "$jobs"
 
 echo "== The program against the Windows headers"
 scripts/windows-check.sh
+
+echo "== Formatting"
+if ! clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' | grep -v '^./build') 2>/dev/null; then
+  echo "format: run clang-format -i on the files above"
+  exit 1
+fi
+echo "format: every source follows .clang-format"

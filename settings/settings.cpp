@@ -49,4 +49,6 @@ void WriteSettingString(LPCWSTR valueName, LPCWSTR text) {
     RegSetValueExW(SettingsKey, valueName, 0, REG_SZ, (const BYTE *)text, 2 * length + 1);
 }
 
-void ResetSettingsState() { SettingsKey = nullptr; }
+void ResetSettingsState() {
+    SettingsKey = nullptr;
+}

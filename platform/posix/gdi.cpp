@@ -138,8 +138,12 @@ void SetFontFamilies(const std::vector<U16String> &families) {
     State().fontFamiliesSet = true;
 }
 
-HDC BeginFrameContext(CellGrid *grid) { return NewContext(nullptr, grid); }
-void SetPaintGrid(CellGrid *grid) { State().paintGrid = grid; }
+HDC BeginFrameContext(CellGrid *grid) {
+    return NewContext(nullptr, grid);
+}
+void SetPaintGrid(CellGrid *grid) {
+    State().paintGrid = grid;
+}
 
 bool CaretCell(int &col, int &row) {
     Caret &c = State().caret;
@@ -153,7 +157,9 @@ bool CaretCell(int &col, int &row) {
     return true;
 }
 
-bool WaitCursorShown() { return (uintptr_t)State().cursor == kWaitCursor; }
+bool WaitCursorShown() {
+    return (uintptr_t)State().cursor == kWaitCursor;
+}
 
 const LOGFONTW *FontDescription(HFONT font) {
     Font *f = FontOf(font);
@@ -184,7 +190,9 @@ HDC GetDC(HWND hwnd) {
     return NewContext(hwnd, hwnd ? State().paintGrid : nullptr);
 }
 
-int ReleaseDC(HWND, HDC dc) { return State().contexts.erase((uintptr_t)dc) ? 1 : 0; }
+int ReleaseDC(HWND, HDC dc) {
+    return State().contexts.erase((uintptr_t)dc) ? 1 : 0;
+}
 
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     if (!FromHandle(hwnd) || !paint) return nullptr;
@@ -279,7 +287,8 @@ int FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size) {
     if (!Context(dc) || !size) return FALSE;
     int cols = 0;
-    for (int i = 0; i < count; ++i) cols += std::max(CharColumns(text[i]), 1);
+    for (int i = 0; i < count; ++i)
+        cols += std::max(CharColumns(text[i]), 1);
     *size = SIZE{cols * kCellWidth, kCellHeight};
     return TRUE;
 }

@@ -43,26 +43,26 @@ struct WindowClass {
 struct Window {
     HWND handle = nullptr;
     const WindowClass *windowClass = nullptr;
-    WNDPROC proc = nullptr;      // current procedure (subclassing replaces it)
+    WNDPROC proc = nullptr;  // current procedure (subclassing replaces it)
     DWORD style = 0;
     DWORD exStyle = 0;
-    U16String text;              // window text, for classes that keep it in the default place
-    RECT rect{};                 // pixels, in the parent's client coordinates (screen for top level)
-    Window *parent = nullptr;    // null for top-level windows
-    Window *owner = nullptr;     // owner of a top-level window, if any
+    U16String text;                  // window text, for classes that keep it in the default place
+    RECT rect{};                     // pixels, in the parent's client coordinates (screen for top level)
+    Window *parent = nullptr;        // null for top-level windows
+    Window *owner = nullptr;         // owner of a top-level window, if any
     std::vector<Window *> children;  // in creation (z) order
-    UINT_PTR id = 0;             // control id of a child
+    UINT_PTR id = 0;                 // control id of a child
     HINSTANCE instance = nullptr;
-    HFONT font = nullptr;        // WM_SETFONT of controls that do not keep their own
-    LONG_PTR userData = 0;       // GWLP_USERDATA
-    std::vector<LONG_PTR> extra; // cbWndExtra bytes, in LONG_PTR slots (DWLP_MSGRESULT, DWLP_USER)
-    void *state = nullptr;       // a control's own state record
-    bool destroying = false;     // WM_DESTROY sent, the handle is going away
-    bool dialog = false;         // created from a dialog template
-    HWND softKeyBar = nullptr;   // the soft-key bar made for this window, if any
+    HFONT font = nullptr;         // WM_SETFONT of controls that do not keep their own
+    LONG_PTR userData = 0;        // GWLP_USERDATA
+    std::vector<LONG_PTR> extra;  // cbWndExtra bytes, in LONG_PTR slots (DWLP_MSGRESULT, DWLP_USER)
+    void *state = nullptr;        // a control's own state record
+    bool destroying = false;      // WM_DESTROY sent, the handle is going away
+    bool dialog = false;          // created from a dialog template
+    HWND softKeyBar = nullptr;    // the soft-key bar made for this window, if any
 };
 
-Window *FromHandle(HWND hwnd);  // null for a handle that names no window of this process
+Window *FromHandle(HWND hwnd);            // null for a handle that names no window of this process
 std::vector<Window *> TopLevelWindows();  // in creation order
 HWND ActiveTopLevel();                    // the top-level window shown on screen, or null
 
@@ -97,9 +97,9 @@ void InvalidateScreen();
 
 struct InputEvent {
     enum Kind { Key, Resize, Wake } kind = Key;
-    int vk = 0;          // virtual key
-    bool down = true;    // press or release
-    char16_t ch = 0;     // the character the key types, if any (WM_CHAR after TranslateMessage)
+    int vk = 0;        // virtual key
+    bool down = true;  // press or release
+    char16_t ch = 0;   // the character the key types, if any (WM_CHAR after TranslateMessage)
 };
 
 // A layer drawn over the windows that takes the keys while it is up: popup menus and message boxes.
@@ -130,7 +130,7 @@ void ResetKeyState();
 
 // The bar belonging to a top-level window or one of its descendants, or null.
 HWND SoftKeyBarFor(HWND topLevel);
-U16String SoftKeyLabel(HWND bar, int index);  // index 0 left, 1 right
+U16String SoftKeyLabel(HWND bar, int index);     // index 0 left, 1 right
 bool SoftKeyPress(HWND bar, int vk, bool down);  // false when the bar does not take this key
 
 // ---------------------------------------------------------------------------------------------------
@@ -181,7 +181,7 @@ std::vector<ResourceListing> ListResources();  // in file order, without the fil
 // Drawing
 // ---------------------------------------------------------------------------------------------------
 
-constexpr int kCellWidth = 8;    // pixels per character cell
+constexpr int kCellWidth = 8;  // pixels per character cell
 constexpr int kCellHeight = 16;
 
 enum CellAttr : unsigned char {

@@ -12,14 +12,20 @@ std::array<bool, 256> &KeysDown() {
     return down;
 }
 
-bool IsBarKey(int vk) { return vk == VK_TSOFT1 || vk == VK_TSOFT2 || vk == VK_TBACK; }
+bool IsBarKey(int vk) {
+    return vk == VK_TSOFT1 || vk == VK_TSOFT2 || vk == VK_TBACK;
+}
 
 // Bits of a key message's lParam: repeat count 1, previous state and transition for a release.
-LPARAM KeyLParam(bool down) { return down ? 1 : LPARAM(0xC0000001u); }
+LPARAM KeyLParam(bool down) {
+    return down ? 1 : LPARAM(0xC0000001u);
+}
 
 }  // namespace
 
-void ResetKeyState() { KeysDown().fill(false); }
+void ResetKeyState() {
+    KeysDown().fill(false);
+}
 
 void DeliverKey(const InputEvent &event) {
     int vk = event.vk & 0xFF;
@@ -38,8 +44,7 @@ void DeliverKey(const InputEvent &event) {
     HWND target = GetFocus();
     if (!target) target = active;
     if (!target) return;
-    PostKeyMessage(target, event.down ? WM_KEYDOWN : WM_KEYUP, vk, KeyLParam(event.down),
-                   event.down ? event.ch : 0);
+    PostKeyMessage(target, event.down ? WM_KEYDOWN : WM_KEYUP, vk, KeyLParam(event.down), event.down ? event.ch : 0);
 }
 
 }  // namespace posix
@@ -49,4 +54,6 @@ SHORT GetAsyncKeyState(int vk) {
     return posix::KeysDown()[vk] ? SHORT(0x8000) : SHORT(0);
 }
 
-SHORT GetKeyState(int vk) { return GetAsyncKeyState(vk); }
+SHORT GetKeyState(int vk) {
+    return GetAsyncKeyState(vk);
+}

@@ -79,13 +79,19 @@ void MakeQuit(MSG *msg) {
 
 }  // namespace
 
-void InvalidateScreen() { State().screenDirty = true; }
-int ModalDepth() { return State().modalDepth; }
+void InvalidateScreen() {
+    State().screenDirty = true;
+}
+int ModalDepth() {
+    return State().modalDepth;
+}
 void SetFrontEnd(FrontEnd *frontEnd) {
     State().frontEnd = frontEnd;
     State().screenDirty = true;
 }
-FrontEnd *GetFrontEnd() { return State().frontEnd; }
+FrontEnd *GetFrontEnd() {
+    return State().frontEnd;
+}
 
 void PushOverlay(Overlay *overlay) {
     State().overlays.push_back(overlay);
@@ -103,8 +109,12 @@ void PopOverlay(Overlay *overlay) {
     InvalidateScreen();
 }
 
-Overlay *TopOverlay() { return State().overlays.empty() ? nullptr : State().overlays.back(); }
-std::vector<Overlay *> Overlays() { return State().overlays; }
+Overlay *TopOverlay() {
+    return State().overlays.empty() ? nullptr : State().overlays.back();
+}
+std::vector<Overlay *> Overlays() {
+    return State().overlays;
+}
 
 bool RunModalLoop(const std::function<bool()> &done) {
     MessageState &s = State();

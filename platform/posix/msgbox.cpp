@@ -40,7 +40,8 @@ std::vector<U16String> WrapText(const U16String &text, int width) {
             }
             lines.push_back(p.substr(start, end - start));
             start = end;
-            while (start < p.size() && p[start] == u' ') ++start;
+            while (start < p.size() && p[start] == u' ')
+                ++start;
         }
     };
     for (char16_t ch : text) {
@@ -80,7 +81,8 @@ public:
         int maxWidth = std::max(grid.Cols() - 4, 8);
         std::vector<U16String> lines = WrapText(text_, maxWidth - 4);
         int width = std::max<int>((int)caption_.size() + 6, 20);
-        for (const U16String &l : lines) width = std::max<int>(width, (int)l.size() + 4);
+        for (const U16String &l : lines)
+            width = std::max<int>(width, (int)l.size() + 4);
         width = std::min(width, maxWidth);
         int available = std::max(grid.Rows() - 4, 3);
         if ((int)lines.size() > available - 2) lines.resize(std::max(available - 2, 1));

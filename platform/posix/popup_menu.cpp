@@ -38,7 +38,9 @@ U16String WithoutPrefix(const U16String &text) {
     return out;
 }
 
-bool Choosable(const MenuItem &item) { return item.type != MFT_SEPARATOR && !(item.state & MFS_GRAYED); }
+bool Choosable(const MenuItem &item) {
+    return item.type != MFT_SEPARATOR && !(item.state & MFS_GRAYED);
+}
 
 class PopupMenuOverlay : public Overlay {
 public:
@@ -166,8 +168,10 @@ private:
                 continue;
             }
             unsigned char attr = (item.state & MFS_GRAYED) ? kAttrDim : kAttrNone;
-            if ((int)i == level.selected && current) attr = kAttrReverse;
-            else if ((int)i == level.selected) attr |= kAttrBold;
+            if ((int)i == level.selected && current)
+                attr = kAttrReverse;
+            else if ((int)i == level.selected)
+                attr |= kAttrBold;
             grid.Fill(left + 1, row, right - 1, row + 1, U' ', attr);
             grid.Put(left + 2, row, lines[i], attr, left + 1, right - 1);
         }

@@ -22,9 +22,9 @@ const char32_t kCombining[][2] = {{0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0
                                   {0x064B, 0x065F}, {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x1AB0, 0x1AFF},
                                   {0x1DC0, 0x1DFF}, {0x200B, 0x200F}, {0x20D0, 0x20FF}, {0xFE00, 0xFE0F},
                                   {0xFE20, 0xFE2F}};
-const char32_t kWide[][2] = {{0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-                             {0x4E00, 0x9FFF}, {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-                             {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
+const char32_t kWide[][2] = {{0x1100, 0x115F},   {0x2E80, 0x303E},  {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+                             {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},  {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+                             {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},  {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
                              {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD}};
 
 // What stands on screen for a character that must not reach the terminal raw.
@@ -90,7 +90,8 @@ void CellGrid::Fill(int left, int top, int right, int bottom, char32_t ch, unsig
     right = std::min(right, cols_);
     bottom = std::min(bottom, rows_);
     for (int r = top; r < bottom; ++r)
-        for (int c = left; c < right; ++c) At(c, r) = Cell{ch, attr, false};
+        for (int c = left; c < right; ++c)
+            At(c, r) = Cell{ch, attr, false};
 }
 
 namespace {
@@ -127,7 +128,8 @@ std::string CellGrid::RowText(int row) const {
 
 std::string CellGrid::Text() const {
     std::string out;
-    for (int r = 0; r < rows_; ++r) out += RowText(r) + "\n";
+    for (int r = 0; r < rows_; ++r)
+        out += RowText(r) + "\n";
     return out;
 }
 
@@ -189,7 +191,8 @@ void DrawSoftKeyRow(CellGrid &grid, HWND active) {
     if (!right.empty()) {
         U16String label = u" " + right + u" ";
         int width = 0;
-        for (char16_t ch : label) width += std::max(CharColumns(ch), 0);
+        for (char16_t ch : label)
+            width += std::max(CharColumns(ch), 0);
         grid.Put(std::max(0, grid.Cols() - width), row, label, kAttrReverse);
     }
 }
@@ -210,7 +213,8 @@ void RenderScreen(CellGrid &grid) {
         if (FromHandle(w->handle) && (w->style & WS_POPUP)) PaintTree(w);
     DrawTitleRow(grid, active);
     DrawSoftKeyRow(grid, active);
-    for (Overlay *o : Overlays()) o->Draw(grid);
+    for (Overlay *o : Overlays())
+        o->Draw(grid);
     int col, row;
     if (!TopOverlay() && CaretCell(col, row) && col < grid.Cols() && row > 0 && row < grid.Rows() - 1) {
         grid.cursorVisible = true;

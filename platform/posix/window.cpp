@@ -16,8 +16,8 @@ namespace {
 struct WindowState {
     std::vector<std::unique_ptr<WindowClass>> classes;
     std::map<uintptr_t, std::unique_ptr<Window>> windows;  // by handle value
-    std::vector<Window *> topLevel;                         // creation order
-    uintptr_t nextHandle = 0x10010;                         // even, so that handle | 1 still names it
+    std::vector<Window *> topLevel;                        // creation order
+    uintptr_t nextHandle = 0x10010;                        // even, so that handle | 1 still names it
     HWND focus = nullptr;
     HWND active = nullptr;
     std::vector<std::pair<HHOOK, HOOKPROC>> cbtHooks;  // newest first, as hook chains run
@@ -34,7 +34,9 @@ WindowState &State() {
 // high tag below and carry the process id.
 constexpr uintptr_t kRemoteTag = uintptr_t(0x7E) << 40;
 
-bool SameName(const U16String &a, const WCHAR *b) { return lstrcmpiW(a.c_str(), b) == 0; }
+bool SameName(const U16String &a, const WCHAR *b) {
+    return lstrcmpiW(a.c_str(), b) == 0;
+}
 
 void EnsureSystemClasses();
 
@@ -47,7 +49,8 @@ WindowClass *FindClass(const WCHAR *name) {
 }
 
 Window *TopLevelOf(Window *w) {
-    while (w && w->parent) w = w->parent;
+    while (w && w->parent)
+        w = w->parent;
     return w;
 }
 
@@ -130,9 +133,13 @@ Window *FromHandle(HWND hwnd) {
     return it == windows.end() ? nullptr : it->second.get();
 }
 
-std::vector<Window *> TopLevelWindows() { return State().topLevel; }
+std::vector<Window *> TopLevelWindows() {
+    return State().topLevel;
+}
 
-HWND ActiveTopLevel() { return State().active; }
+HWND ActiveTopLevel() {
+    return State().active;
+}
 
 namespace {
 
@@ -225,7 +232,9 @@ void ResetWindows() {
     s.nextHandle = 0x10010;
 }
 
-HWND RemoteWindowHandle(int pid) { return (HWND)(kRemoteTag | (uintptr_t(pid) << 4)); }
+HWND RemoteWindowHandle(int pid) {
+    return (HWND)(kRemoteTag | (uintptr_t(pid) << 4));
+}
 int RemoteWindowPid(HWND hwnd) {
     uintptr_t v = (uintptr_t)hwnd & ~uintptr_t(1);
     if ((v & (uintptr_t(0xFF) << 40)) != kRemoteTag) return 0;
@@ -419,7 +428,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return FromHandle(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return FromHandle(hwnd) != nullptr;
+}
 
 BOOL IsWindowVisible(HWND hwnd) {
     Window *w = FromHandle(hwnd);
@@ -500,8 +511,12 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     return old;
 }
 
-LONG GetWindowLongW(HWND hwnd, int index) { return (LONG)GetWindowLongPtrW(hwnd, index); }
-LONG SetWindowLongW(HWND hwnd, int index, LONG value) { return (LONG)SetWindowLongPtrW(hwnd, index, value); }
+LONG GetWindowLongW(HWND hwnd, int index) {
+    return (LONG)GetWindowLongPtrW(hwnd, index);
+}
+LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
+    return (LONG)SetWindowLongPtrW(hwnd, index, value);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Text
@@ -560,7 +575,8 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
         r.right = r.left + std::max(cx, 0);
         r.bottom = r.top + std::max(cy, 0);
     }
-    bool resized = (r.right - r.left != w->rect.right - w->rect.left) || (r.bottom - r.top != w->rect.bottom - w->rect.top);
+    bool resized =
+        (r.right - r.left != w->rect.right - w->rect.left) || (r.bottom - r.top != w->rect.bottom - w->rect.top);
     w->rect = r;
     if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
@@ -647,9 +663,15 @@ HWND SetFocus(HWND hwnd) {
     return previous;
 }
 
-HWND GetFocus(void) { return State().focus; }
-HWND GetActiveWindow(void) { return State().active; }
-HWND GetForegroundWindow(void) { return State().active; }
+HWND GetFocus(void) {
+    return State().focus;
+}
+HWND GetActiveWindow(void) {
+    return State().active;
+}
+HWND GetForegroundWindow(void) {
+    return State().active;
+}
 
 HWND SetActiveWindow(HWND hwnd) {
     HWND previous = State().active;

@@ -500,21 +500,11 @@ TEST_F(Registry, GarbageNeverCrashesAndIsNeverLost) {
             for (int edits = 1 + int(pick(4)); edits > 0; --edits) {
                 size_t at = pick(bytes.size());
                 switch (pick(5)) {
-                    case 0:
-                        bytes[at] = char(random());
-                        break;
-                    case 1:
-                        bytes.insert(bytes.begin() + long(at), specials[pick(specials.size())]);
-                        break;
-                    case 2:
-                        bytes.erase(at, 1 + pick(20));
-                        break;
-                    case 3:
-                        bytes.resize(at);
-                        break;
-                    default:
-                        bytes.insert(at, bytes.substr(pick(bytes.size()), pick(40)));
-                        break;
+                    case 0: bytes[at] = char(random()); break;
+                    case 1: bytes.insert(bytes.begin() + long(at), specials[pick(specials.size())]); break;
+                    case 2: bytes.erase(at, 1 + pick(20)); break;
+                    case 3: bytes.resize(at); break;
+                    default: bytes.insert(at, bytes.substr(pick(bytes.size()), pick(40))); break;
                 }
             }
         }

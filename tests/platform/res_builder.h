@@ -24,7 +24,8 @@ public:
         Put32(header, 0);
         bytes_.insert(bytes_.end(), header.begin(), header.end());
         bytes_.insert(bytes_.end(), data.begin(), data.end());
-        while (bytes_.size() % 4) bytes_.push_back(0);
+        while (bytes_.size() % 4)
+            bytes_.push_back(0);
         return *this;
     }
 
@@ -41,7 +42,8 @@ public:
         for (const Item &i : items) {
             Put16(out, i.flags);
             if (!(i.flags & 0x10)) Put16(out, i.id);
-            for (char16_t ch : i.text) Put16(out, ch);
+            for (char16_t ch : i.text)
+                Put16(out, ch);
             Put16(out, 0);
         }
         return out;
@@ -53,14 +55,16 @@ public:
         for (size_t i = 0; i < 16; ++i) {
             std::u16string s = i < sixteen.size() ? sixteen[i] : std::u16string();
             Put16(out, uint16_t(s.size()));
-            for (char16_t ch : s) Put16(out, ch);
+            for (char16_t ch : s)
+                Put16(out, ch);
         }
         return out;
     }
 
     static std::vector<uint8_t> Words(const std::vector<uint16_t> &words) {
         std::vector<uint8_t> out;
-        for (uint16_t w : words) Put16(out, w);
+        for (uint16_t w : words)
+            Put16(out, w);
         return out;
     }
 

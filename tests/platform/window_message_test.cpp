@@ -63,8 +63,8 @@ protected:
                                CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
     }
     HWND Child(HWND parent, int id) {
-        return CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 80, 32, parent,
-                               (HMENU)(UINT_PTR)id, kInstance, nullptr);
+        return CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 80, 32, parent, (HMENU)(UINT_PTR)id,
+                               kInstance, nullptr);
     }
     // Runs a message loop until the script is used up.
     void Loop() {
@@ -102,8 +102,7 @@ TEST_F(WindowTest, CreateReturningMinusOneFailsTheCreation) {
     g_createResult = -1;
     EXPECT_EQ(TopLevel(), nullptr);
     EXPECT_TRUE(posix::TopLevelWindows().empty());
-    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 0, 0, nullptr, nullptr, kInstance, nullptr),
-              nullptr);
+    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 0, 0, nullptr, nullptr, kInstance, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_CANNOT_FIND_WND_CLASS);
 }
 
@@ -131,10 +130,11 @@ TEST_F(WindowTest, SubclassingReturnsTheOldProcedureAndCallWindowProcPassesOn) {
     static WNDPROC base;
     static int seen;
     seen = 0;
-    base = (WNDPROC)SetWindowLongPtrW(top, GWLP_WNDPROC, (LONG_PTR)(WNDPROC)[](HWND h, UINT m, WPARAM w, LPARAM l) {
-        ++seen;
-        return CallWindowProcW(base, h, m, w, l);
-    });
+    base = (WNDPROC)SetWindowLongPtrW(
+        top, GWLP_WNDPROC, (LONG_PTR)(WNDPROC)[](HWND h, UINT m, WPARAM w, LPARAM l) {
+            ++seen;
+            return CallWindowProcW(base, h, m, w, l);
+        });
     EXPECT_EQ(base, RecordingProc);
     g_log.clear();
     SendMessageW(top, WM_USER + 5, 1, 2);
@@ -242,8 +242,8 @@ struct BoxCase {
 TEST_F(WindowTest, MessageBoxAnswersBySoftKeysEnterAndBack) {
     HWND top = TopLevel();
     const BoxCase cases[] = {
-        {MB_YESNO, VK_TSOFT1, IDYES}, {MB_YESNO, VK_TSOFT2, IDNO}, {MB_YESNO, VK_RETURN, IDYES},
-        {MB_YESNO, VK_TBACK, IDNO},   {MB_OK, VK_TSOFT1, IDOK},    {MB_OK, VK_TBACK, IDOK},
+        {MB_YESNO, VK_TSOFT1, IDYES}, {MB_YESNO, VK_TSOFT2, IDNO},        {MB_YESNO, VK_RETURN, IDYES},
+        {MB_YESNO, VK_TBACK, IDNO},   {MB_OK, VK_TSOFT1, IDOK},           {MB_OK, VK_TBACK, IDOK},
         {MB_OK, VK_RETURN, IDOK},     {MB_OKCANCEL, VK_TSOFT2, IDCANCEL},
     };
     for (const BoxCase &c : cases) {
@@ -307,8 +307,9 @@ protected:
                                   {0x80, kLast, u"Last"}}));
         // Strings 208 and 209 are the labels: block 14 holds 208 to 223.
         res.Add(6, 14, ResBuilder::StringBlock({u"Left", u"Menu"}));
-        res.Add(10, kBar, ResBuilder::Words({kBar, 2, 0xFFFE, kLeftCommand, 4, 16, 208, 0, 0xFFFF, 0xFFFE,
-                                             kRightCommand, 4, 24, 209, 0, 1}));
+        res.Add(10, kBar,
+                ResBuilder::Words(
+                    {kBar, 2, 0xFFFE, kLeftCommand, 4, 16, 208, 0, 0xFFFF, 0xFFFE, kRightCommand, 4, 24, 209, 0, 1}));
         posix::SetResourceImage(posix::ResourceImage{res.Bytes().data(), res.Bytes().size()});
         top = TopLevel();
         SHMENUBARINFO info{};
@@ -404,7 +405,8 @@ TEST_F(SoftKeyBarTest, OverriddenKeysArriveAsHotKeysOnPressAndRelease) {
     EXPECT_EQ(HIWORD(hot[1].lParam), VK_TSOFT1);
     EXPECT_EQ(LOWORD(hot[1].lParam) & MOD_KEYUP, MOD_KEYUP);
     EXPECT_EQ(HIWORD(hot[2].lParam), VK_TBACK);
-    for (const Recorded &r : hot) EXPECT_EQ(r.hwnd, top);
+    for (const Recorded &r : hot)
+        EXPECT_EQ(r.hwnd, top);
 }
 
 TEST_F(SoftKeyBarTest, SetButtonInfoChangesLabelAndCommand) {

@@ -36,7 +36,8 @@ TEST_F(DocumentTest, TypingMarksTheTitleAndSaveWritesTheFileExactly) {
 
 TEST_F(DocumentTest, EveryByteValueSurvivesOpenAnEditTakenBackAndSave) {
     std::string bytes;
-    for (int b = 1; b < 256; ++b) bytes += char(b);
+    for (int b = 1; b < 256; ++b)
+        bytes += char(b);
     WriteFile("all.bin", bytes);
     CaretToEnd().Type(u"x").Key(VK_TBACK);
     Menu({kFile, kSave});
@@ -250,7 +251,8 @@ TEST_F(DocumentTest, AFileOverFourGigabytesAtStartUpGivesAnErrorAndAnEmptyDocume
 TEST_F(DocumentTest, AStartUpFileHeldOpenElsewhereLeavesAnUntitledDocument) {
     WriteFile("locked.txt", "x");
     // The start-up read shares nothing; a handle that shares nothing blocks it too.
-    HANDLE other = CreateFileW(u"\\locked.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE other =
+        CreateFileW(u"\\locked.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     Run(u"\\locked.txt");
     CloseHandle(other);

@@ -5,7 +5,9 @@ namespace {
 
 using EditorTest = ProgramTest;
 
-DWORD Style(HWND hwnd) { return (DWORD)GetWindowLongW(hwnd, GWL_STYLE); }
+DWORD Style(HWND hwnd) {
+    return (DWORD)GetWindowLongW(hwnd, GWL_STYLE);
+}
 
 std::pair<DWORD, DWORD> Selection() {
     DWORD start = 0, end = 0;
@@ -15,7 +17,8 @@ std::pair<DWORD, DWORD> Selection() {
 
 std::u16string Words(size_t length) {
     std::u16string text;
-    while (text.size() < length) text += u"word ";
+    while (text.size() < length)
+        text += u"word ";
     text.resize(length);
     return text;
 }
@@ -114,7 +117,9 @@ TEST_F(EditorTest, AnEmptyDocumentTogglesToAnEmptyEditorWithTheCaretAtTheStart) 
     EXPECT_EQ(Title(), u"Scrivel - untitled");
 }
 
-const LOGFONTW *EditorFont() { return posix::FontDescription((HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0)); }
+const LOGFONTW *EditorFont() {
+    return posix::FontDescription((HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0));
+}
 
 TEST_F(EditorTest, AToggleCarriesAChosenFontOfPositiveSize) {
     std::u16string face;

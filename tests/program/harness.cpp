@@ -67,7 +67,9 @@ std::string ProgramTest::ReadFile(const std::string &relative) const {
     return s.str();
 }
 
-bool ProgramTest::FileExists(const std::string &relative) const { return fs::exists(RootPath(relative)); }
+bool ProgramTest::FileExists(const std::string &relative) const {
+    return fs::exists(RootPath(relative));
+}
 
 std::string ProgramTest::RegistryText() const {
     std::ifstream in(registry_, std::ios::binary);
@@ -92,7 +94,8 @@ std::u16string ProgramTest::Title() const {
 
 posix::HeadlessScreen &ProgramTest::Menu(std::initializer_list<int> numbers) {
     screen.Key(VK_TSOFT2);
-    for (int n : numbers) screen.Key('0' + n, char16_t(u'0' + n));
+    for (int n : numbers)
+        screen.Key('0' + n, char16_t(u'0' + n));
     return screen;
 }
 

@@ -72,7 +72,8 @@ TEST_F(SettingsTest, SizesOfZeroAndBelowAreTakenAsTheyAre) {
 
 TEST_F(SettingsTest, ATextValueOverFiveHundredTwentyBytesCountsAsAbsent) {
     std::string hex;
-    for (int i = 0; i < 261; ++i) hex += "41,00,";
+    for (int i = 0; i < 261; ++i)
+        hex += "41,00,";
     hex += "00";
     WriteRegistry("\"Font\"=hex(1):" + hex + "\r\n\"FontSize\"=dword:0000000a\r\n");
     Run();

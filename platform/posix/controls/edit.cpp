@@ -755,24 +755,15 @@ void DeleteForward(EditState &s) {
 // anchor; they go by character, by row and by screenful.
 void MultilineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
     switch (vk) {
-        case VK_LEFT:
-            return MoveCaret(s, StepLeft(s, s.caret), extend);
-        case VK_RIGHT:
-            return MoveCaret(s, StepRight(s, s.caret), extend);
-        case VK_UP:
-            return MoveByRows(s, false, extend);
-        case VK_DOWN:
-            return MoveByRows(s, true, extend);
-        case VK_HOME:
-            return control ? MoveCaret(s, 0, extend) : MoveToRowEdge(s, false, extend);
-        case VK_END:
-            return control ? MoveCaret(s, s.text.Length(), extend) : MoveToRowEdge(s, true, extend);
-        case VK_PRIOR:
-            return MoveByPage(s, false, extend);
-        case VK_NEXT:
-            return MoveByPage(s, true, extend);
-        default:
-            return;
+        case VK_LEFT: return MoveCaret(s, StepLeft(s, s.caret), extend);
+        case VK_RIGHT: return MoveCaret(s, StepRight(s, s.caret), extend);
+        case VK_UP: return MoveByRows(s, false, extend);
+        case VK_DOWN: return MoveByRows(s, true, extend);
+        case VK_HOME: return control ? MoveCaret(s, 0, extend) : MoveToRowEdge(s, false, extend);
+        case VK_END: return control ? MoveCaret(s, s.text.Length(), extend) : MoveToRowEdge(s, true, extend);
+        case VK_PRIOR: return MoveByPage(s, false, extend);
+        case VK_NEXT: return MoveByPage(s, true, extend);
+        default: return;
     }
 }
 
@@ -780,17 +771,12 @@ void MultilineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
 void SingleLineCaretKey(EditState &s, WPARAM vk, bool extend) {
     switch (vk) {
         case VK_LEFT:
-        case VK_UP:
-            return MoveCaret(s, StepLeft(s, s.caret), extend);
+        case VK_UP: return MoveCaret(s, StepLeft(s, s.caret), extend);
         case VK_RIGHT:
-        case VK_DOWN:
-            return MoveCaret(s, StepRight(s, s.caret), extend);
-        case VK_HOME:
-            return MoveCaret(s, 0, extend);
-        case VK_END:
-            return MoveCaret(s, s.text.Length(), extend);
-        default:
-            return;
+        case VK_DOWN: return MoveCaret(s, StepRight(s, s.caret), extend);
+        case VK_HOME: return MoveCaret(s, 0, extend);
+        case VK_END: return MoveCaret(s, s.text.Length(), extend);
+        default: return;
     }
 }
 
@@ -832,78 +818,42 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
     EditState &s = *state;
     switch (message) {
-        case WM_CREATE:
-            return OnCreate(s, reinterpret_cast<const CREATESTRUCTW *>(lParam));
-        case WM_NCDESTROY:
-            return OnNcDestroy(hwnd);
-        case WM_SIZE:
-            return OnSize(s);
-        case WM_PAINT:
-            return OnPaint(s);
-        case WM_SETTEXT:
-            return OnSetText(s, reinterpret_cast<const WCHAR *>(lParam));
-        case WM_GETTEXT:
-            return OnGetText(s, wParam, reinterpret_cast<WCHAR *>(lParam));
-        case WM_GETTEXTLENGTH:
-            return LRESULT(s.text.Length());
-        case WM_SETFONT:
-            return OnSetFont(s, reinterpret_cast<HFONT>(wParam), lParam != 0);
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(s.font);
-        case WM_SETFOCUS:
-            return OnSetFocus(s);
-        case WM_KILLFOCUS:
-            return OnKillFocus(s);
-        case WM_GETDLGCODE:
-            return OnGetDlgCode(s);
-        case WM_KEYDOWN:
-            return OnKeyDown(s, wParam);
-        case WM_CHAR:
-            return OnChar(s, WCHAR(wParam));
-        case WM_ENABLE:
-            return OnEnable();
-        case EM_GETSEL:
-            return OnGetSel(s, reinterpret_cast<DWORD *>(wParam), reinterpret_cast<DWORD *>(lParam));
-        case EM_SETSEL:
-            return OnSetSel(s, int(DWORD(wParam)), int(DWORD(lParam)));
-        case EM_REPLACESEL:
-            return OnReplaceSel(s, wParam != 0, reinterpret_cast<const WCHAR *>(lParam));
-        case EM_UNDO:
-            return OnUndo(s);
-        case EM_CANUNDO:
-            return !s.undo.Empty();
-        case EM_EMPTYUNDOBUFFER:
-            return OnEmptyUndoBuffer(s);
-        case EM_GETMODIFY:
-            return s.modified;
-        case EM_SETMODIFY:
-            return OnSetModify(s, wParam != 0);
-        case EM_SCROLLCARET:
-            return OnScrollCaret(s);
-        case EM_LIMITTEXT:
-            return OnSetLimitText(s, wParam);
-        case EM_GETLIMITTEXT:
-            return LRESULT(s.limit);
-        case EM_SETREADONLY:
-            return OnSetReadOnly(s, wParam != 0);
-        case EM_LINEFROMCHAR:
-            return OnLineFromChar(s, wParam);
-        case EM_LINEINDEX:
-            return OnLineIndex(s, wParam);
-        case EM_LINELENGTH:
-            return OnLineLength(s, wParam);
-        case EM_GETLINECOUNT:
-            return OnGetLineCount(s);
-        case EM_GETLINE:
-            return OnGetLine(s, wParam, reinterpret_cast<WCHAR *>(lParam));
-        case EM_GETFIRSTVISIBLELINE:
-            return OnGetFirstVisibleLine(s);
-        case EM_POSFROMCHAR:
-            return OnPosFromChar(s, wParam);
-        case EM_CHARFROMPOS:
-            return OnCharFromPos(s, lParam);
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_CREATE: return OnCreate(s, reinterpret_cast<const CREATESTRUCTW *>(lParam));
+        case WM_NCDESTROY: return OnNcDestroy(hwnd);
+        case WM_SIZE: return OnSize(s);
+        case WM_PAINT: return OnPaint(s);
+        case WM_SETTEXT: return OnSetText(s, reinterpret_cast<const WCHAR *>(lParam));
+        case WM_GETTEXT: return OnGetText(s, wParam, reinterpret_cast<WCHAR *>(lParam));
+        case WM_GETTEXTLENGTH: return LRESULT(s.text.Length());
+        case WM_SETFONT: return OnSetFont(s, reinterpret_cast<HFONT>(wParam), lParam != 0);
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(s.font);
+        case WM_SETFOCUS: return OnSetFocus(s);
+        case WM_KILLFOCUS: return OnKillFocus(s);
+        case WM_GETDLGCODE: return OnGetDlgCode(s);
+        case WM_KEYDOWN: return OnKeyDown(s, wParam);
+        case WM_CHAR: return OnChar(s, WCHAR(wParam));
+        case WM_ENABLE: return OnEnable();
+        case EM_GETSEL: return OnGetSel(s, reinterpret_cast<DWORD *>(wParam), reinterpret_cast<DWORD *>(lParam));
+        case EM_SETSEL: return OnSetSel(s, int(DWORD(wParam)), int(DWORD(lParam)));
+        case EM_REPLACESEL: return OnReplaceSel(s, wParam != 0, reinterpret_cast<const WCHAR *>(lParam));
+        case EM_UNDO: return OnUndo(s);
+        case EM_CANUNDO: return !s.undo.Empty();
+        case EM_EMPTYUNDOBUFFER: return OnEmptyUndoBuffer(s);
+        case EM_GETMODIFY: return s.modified;
+        case EM_SETMODIFY: return OnSetModify(s, wParam != 0);
+        case EM_SCROLLCARET: return OnScrollCaret(s);
+        case EM_LIMITTEXT: return OnSetLimitText(s, wParam);
+        case EM_GETLIMITTEXT: return LRESULT(s.limit);
+        case EM_SETREADONLY: return OnSetReadOnly(s, wParam != 0);
+        case EM_LINEFROMCHAR: return OnLineFromChar(s, wParam);
+        case EM_LINEINDEX: return OnLineIndex(s, wParam);
+        case EM_LINELENGTH: return OnLineLength(s, wParam);
+        case EM_GETLINECOUNT: return OnGetLineCount(s);
+        case EM_GETLINE: return OnGetLine(s, wParam, reinterpret_cast<WCHAR *>(lParam));
+        case EM_GETFIRSTVISIBLELINE: return OnGetFirstVisibleLine(s);
+        case EM_POSFROMCHAR: return OnPosFromChar(s, wParam);
+        case EM_CHARFROMPOS: return OnCharFromPos(s, lParam);
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 

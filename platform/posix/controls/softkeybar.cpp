@@ -31,7 +31,9 @@ SoftKeyBar *BarOf(HWND hwnd) {
     return static_cast<SoftKeyBar *>(w->state);
 }
 
-WORD ReadWord(const BYTE *p) { return WORD(p[0] | (p[1] << 8)); }
+WORD ReadWord(const BYTE *p) {
+    return WORD(p[0] | (p[1] << 8));
+}
 
 // The bar data resource: menu number, button count, then seven 16-bit fields a button.
 bool LoadBarResource(HINSTANCE instance, UINT id, SoftKeyBar &bar) {
@@ -114,7 +116,8 @@ HMENU OnGetSubMenu(SoftKeyBar &bar, LPARAM command) {
 }
 
 Window *TopLevelOf(Window *w) {
-    while (w && w->parent) w = w->parent;
+    while (w && w->parent)
+        w = w->parent;
     return w;
 }
 
@@ -162,7 +165,8 @@ LRESULT CALLBACK SoftKeyBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 void FindBars(Window *w, HWND &found) {
     if (w->windowClass && w->windowClass->name == kBarClass && !w->destroying) found = w->handle;
-    for (Window *child : w->children) FindBars(child, found);
+    for (Window *child : w->children)
+        FindBars(child, found);
 }
 
 }  // namespace
@@ -222,8 +226,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return FALSE;
     }
-    HWND hwnd = CreateWindowExW(0, kBarClass, u"", WS_CHILD, 0, 0, 0, 0, info->hwndParent, nullptr, info->hInstRes,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, kBarClass, u"", WS_CHILD, 0, 0, 0, 0, info->hwndParent, nullptr, info->hInstRes, nullptr);
     Window *w = FromHandle(hwnd);
     if (!w) {
         if (bar->menu) DestroyMenu(bar->menu);

@@ -40,10 +40,13 @@ HeadlessScreen &HeadlessScreen::Release(int vk) {
     return *this;
 }
 
-HeadlessScreen &HeadlessScreen::Key(int vk, char16_t ch) { return Press(vk, ch).Release(vk); }
+HeadlessScreen &HeadlessScreen::Key(int vk, char16_t ch) {
+    return Press(vk, ch).Release(vk);
+}
 
 HeadlessScreen &HeadlessScreen::Type(const std::u16string &text) {
-    for (char16_t ch : text) Key(VirtualKeyFor(ch), ch == u'\n' ? u'\r' : ch);
+    for (char16_t ch : text)
+        Key(VirtualKeyFor(ch), ch == u'\n' ? u'\r' : ch);
     return *this;
 }
 

@@ -80,9 +80,7 @@ struct Opened {
 bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, mode_t mode, Opened &opened) {
     flags |= O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     switch (disposition) {
-        case CREATE_NEW:
-            opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode);
-            return opened.fd >= 0;
+        case CREATE_NEW: opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode); return opened.fd >= 0;
         case OPEN_EXISTING:
         case TRUNCATE_EXISTING:
             opened.fd = open(path.c_str(), flags);
@@ -100,9 +98,7 @@ bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, m
                 if (opened.fd >= 0 || errno != ENOENT) return opened.fd >= 0;
             }
             return false;
-        default:
-            errno = EINVAL;
-            return false;
+        default: errno = EINVAL; return false;
     }
 }
 

@@ -176,7 +176,9 @@ void PutNumber(WideOutput &out, const WideConversion &conversion, uint64_t magni
     WCHAR digits[24];
     size_t count = Digits(magnitude, hex ? 16 : 10, conversion.type == u'X', digits);
     size_t zeros = conversion.precision > long(count) ? size_t(conversion.precision) - count : 0;
-    const WCHAR *lead = negative ? u"-" : (hex && conversion.prefix && magnitude) ? (conversion.type == u'X' ? u"0X" : u"0x") : u"";
+    const WCHAR *lead = negative                                  ? u"-"
+                        : (hex && conversion.prefix && magnitude) ? (conversion.type == u'X' ? u"0X" : u"0x")
+                                                                  : u"";
     size_t leadLength = wcslen(lead);
     size_t length = leadLength + zeros + count;
     if (conversion.zero && !conversion.left && conversion.precision < 0 && conversion.width > length) {
@@ -206,10 +208,10 @@ void PutInteger(WideOutput &out, const WideConversion &conversion, va_list &args
 }
 
 void FormatOne(WideOutput &out, const WideConversion &conversion, va_list &args) {
-    bool narrowString =
-        (conversion.type == u's' && conversion.size == ArgSize::kShort) || (conversion.type == u'S' && conversion.size != ArgSize::kLong);
-    bool narrowChar =
-        (conversion.type == u'c' && conversion.size == ArgSize::kShort) || (conversion.type == u'C' && conversion.size != ArgSize::kLong);
+    bool narrowString = (conversion.type == u's' && conversion.size == ArgSize::kShort) ||
+                        (conversion.type == u'S' && conversion.size != ArgSize::kLong);
+    bool narrowChar = (conversion.type == u'c' && conversion.size == ArgSize::kShort) ||
+                      (conversion.type == u'C' && conversion.size != ArgSize::kLong);
     switch (conversion.type) {
         case u's':
         case u'S':
@@ -228,14 +230,9 @@ void FormatOne(WideOutput &out, const WideConversion &conversion, va_list &args)
         case u'i':
         case u'u':
         case u'x':
-        case u'X':
-            PutInteger(out, conversion, args);
-            break;
-        case 0:
-            break;
-        default:
-            out.Put(conversion.type);
-            break;  // "%%" and unknown conversions show the character
+        case u'X': PutInteger(out, conversion, args); break;
+        case 0: break;
+        default: out.Put(conversion.type); break;  // "%%" and unknown conversions show the character
     }
 }
 
@@ -423,10 +420,11 @@ template <class T>
 void PutWithCLibrary(NarrowOutput &out, const NarrowConversion &conversion, const char *lengthText, T value) {
     char format[64];
     if (conversion.precision >= 0)
-        std::snprintf(format, sizeof format, "%%%s%zu.%ld%s%c", conversion.flags, conversion.width, conversion.precision, lengthText,
-                      conversion.type);
+        std::snprintf(format, sizeof format, "%%%s%zu.%ld%s%c", conversion.flags, conversion.width,
+                      conversion.precision, lengthText, conversion.type);
     else
-        std::snprintf(format, sizeof format, "%%%s%zu%s%c", conversion.flags, conversion.width, lengthText, conversion.type);
+        std::snprintf(format, sizeof format, "%%%s%zu%s%c", conversion.flags, conversion.width, lengthText,
+                      conversion.type);
     int n = std::snprintf(nullptr, 0, format, value);
     if (n <= 0) return;
     std::snprintf(out.End(), size_t(n) + 1, format, value);
@@ -435,21 +433,11 @@ void PutWithCLibrary(NarrowOutput &out, const NarrowConversion &conversion, cons
 
 void PutInteger(NarrowOutput &out, const NarrowConversion &conversion, va_list &args) {
     switch (conversion.length) {
-        case Length::kLongLong:
-            PutWithCLibrary(out, conversion, "ll", va_arg(args, long long));
-            break;
-        case Length::kSize:
-            PutWithCLibrary(out, conversion, "z", va_arg(args, size_t));
-            break;
-        case Length::kChar:
-            PutWithCLibrary(out, conversion, "hh", va_arg(args, int));
-            break;
-        case Length::kShort:
-            PutWithCLibrary(out, conversion, "h", va_arg(args, int));
-            break;
-        default:
-            PutWithCLibrary(out, conversion, "", va_arg(args, int));
-            break;
+        case Length::kLongLong: PutWithCLibrary(out, conversion, "ll", va_arg(args, long long)); break;
+        case Length::kSize: PutWithCLibrary(out, conversion, "z", va_arg(args, size_t)); break;
+        case Length::kChar: PutWithCLibrary(out, conversion, "hh", va_arg(args, int)); break;
+        case Length::kShort: PutWithCLibrary(out, conversion, "h", va_arg(args, int)); break;
+        default: PutWithCLibrary(out, conversion, "", va_arg(args, int)); break;
     }
 }
 
@@ -486,9 +474,7 @@ void FormatOne(NarrowOutput &out, const NarrowConversion &conversion, va_list &a
         case 'o':
         case 'u':
         case 'x':
-        case 'X':
-            PutInteger(out, conversion, args);
-            break;
+        case 'X': PutInteger(out, conversion, args); break;
         case 'e':
         case 'E':
         case 'f':
@@ -496,23 +482,12 @@ void FormatOne(NarrowOutput &out, const NarrowConversion &conversion, va_list &a
         case 'g':
         case 'G':
         case 'a':
-        case 'A':
-            PutFloat(out, conversion, args);
-            break;
-        case 'p':
-            PutWithCLibrary(out, conversion, "", va_arg(args, void *));
-            break;
-        case 'n':
-            (void)va_arg(args, void *);
-            break;  // refused, as by the C runtime of the device
-        case '%':
-            out.Put('%');
-            break;
-        case 0:
-            break;
-        default:
-            out.Put(conversion.type);
-            break;
+        case 'A': PutFloat(out, conversion, args); break;
+        case 'p': PutWithCLibrary(out, conversion, "", va_arg(args, void *)); break;
+        case 'n': (void)va_arg(args, void *); break;  // refused, as by the C runtime of the device
+        case '%': out.Put('%'); break;
+        case 0: break;
+        default: out.Put(conversion.type); break;
     }
 }
 

@@ -150,30 +150,19 @@ DWORD ErrorFromErrno(int error, const std::string &linuxPath) {
             return folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
         }
         case ENOTDIR:
-        case ELOOP:
-            return ERROR_PATH_NOT_FOUND;
-        case EEXIST:
-            return ERROR_FILE_EXISTS;
-        case ENAMETOOLONG:
-            return ERROR_FILENAME_EXCED_RANGE;
+        case ELOOP: return ERROR_PATH_NOT_FOUND;
+        case EEXIST: return ERROR_FILE_EXISTS;
+        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
         case ENOSPC:
-        case EDQUOT:
-            return ERROR_DISK_FULL;
-        case EFBIG:
-            return ERROR_FILE_TOO_LARGE;
+        case EDQUOT: return ERROR_DISK_FULL;
+        case EFBIG: return ERROR_FILE_TOO_LARGE;
         case EMFILE:
-        case ENFILE:
-            return ERROR_TOO_MANY_OPEN_FILES;
-        case ENOMEM:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        case EBADF:
-            return ERROR_INVALID_HANDLE;
-        case EINVAL:
-            return ERROR_INVALID_PARAMETER;
-        case EIO:
-            return ERROR_WRITE_FAULT;
-        default:
-            return ERROR_ACCESS_DENIED;  // EACCES, EPERM, EROFS, EISDIR, ENXIO, ETXTBSY, EBUSY ...
+        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+        case EBADF: return ERROR_INVALID_HANDLE;
+        case EINVAL: return ERROR_INVALID_PARAMETER;
+        case EIO: return ERROR_WRITE_FAULT;
+        default: return ERROR_ACCESS_DENIED;  // EACCES, EPERM, EROFS, EISDIR, ENXIO, ETXTBSY, EBUSY ...
     }
 }
 

@@ -194,10 +194,16 @@ TerminalScreen::TerminalScreen() {
     }
 }
 
-TerminalScreen::~TerminalScreen() { Restore(); }
+TerminalScreen::~TerminalScreen() {
+    Restore();
+}
 
-int TerminalScreen::Cols() const { return cols_; }
-int TerminalScreen::Rows() const { return rows_; }
+int TerminalScreen::Cols() const {
+    return cols_;
+}
+int TerminalScreen::Rows() const {
+    return rows_;
+}
 
 void TerminalScreen::Restore() {
     if (!g_taken) return;
