@@ -123,16 +123,16 @@ TEST_F(Instances, AFolderThatIsNotOursIsRefused) {
 
 TEST_F(Instances, ASecondCreateOfTheSameNameSaysItExists) {
     HANDLE first = nullptr, second = nullptr;
-    EXPECT_EQ(CreateError(u"Scrivel", &first), 0u);
-    EXPECT_EQ(CreateError(u"Scrivel", &second), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(CreateError(u"Example", &first), 0u);
+    EXPECT_EQ(CreateError(u"Example", &second), DWORD(ERROR_ALREADY_EXISTS));
     EXPECT_NE(first, second);
     EXPECT_EQ(CreateError(u"scrivel"), 0u);  // object names keep their case
     EXPECT_EQ(CreateError(u"Global\\Other name"), 0u);
     EXPECT_TRUE(CloseHandle(first));
-    EXPECT_EQ(CreateError(u"Scrivel"), DWORD(ERROR_ALREADY_EXISTS));  // the second handle still holds it
+    EXPECT_EQ(CreateError(u"Example"), DWORD(ERROR_ALREADY_EXISTS));  // the second handle still holds it
     EXPECT_TRUE(CloseHandle(second));
     posix::ResetInstances();
-    EXPECT_EQ(CreateError(u"Scrivel"), 0u);
+    EXPECT_EQ(CreateError(u"Example"), 0u);
 }
 
 TEST_F(Instances, OwnershipIsGivenBackWithReleaseMutex) {
@@ -155,7 +155,7 @@ TEST_F(Instances, AMutexHeldByAnotherProcessExistsUntilItGoes) {
     Signal created, check, done;
     pid_t holder = fork();
     if (holder == 0) {
-        HANDLE h = CreateMutexW(nullptr, FALSE, u"Scrivel");
+        HANDLE h = CreateMutexW(nullptr, FALSE, u"Example");
         if (!h || GetLastError() != 0) _exit(1);
         created.Give();
         done.Wait();
@@ -163,19 +163,19 @@ TEST_F(Instances, AMutexHeldByAnotherProcessExistsUntilItGoes) {
     }
     ASSERT_TRUE(created.Wait());
     HANDLE mine = nullptr;
-    EXPECT_EQ(CreateError(u"Scrivel", &mine), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(CreateError(u"Example", &mine), DWORD(ERROR_ALREADY_EXISTS));
     EXPECT_NE(mine, nullptr);
     EXPECT_TRUE(CloseHandle(mine));
     done.Give();
     EXPECT_EQ(ExitStatus(holder), 0);
     posix::ResetInstances();
-    EXPECT_EQ(CreateError(u"Scrivel"), 0u);
+    EXPECT_EQ(CreateError(u"Example"), 0u);
 
     // A second process finds this one's mutex too, and a process that dies lets go of its mutex.
     int status = scratch::RunInChild([] {
         posix::ResetInstances();  // what the parent knew is not this process's
         SetLastError(0);
-        HANDLE h = CreateMutexW(nullptr, FALSE, u"Scrivel");
+        HANDLE h = CreateMutexW(nullptr, FALSE, u"Example");
         return h && GetLastError() == ERROR_ALREADY_EXISTS ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
@@ -199,7 +199,7 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
     Signal published, finished;
     pid_t window = fork();
     if (window == 0) {
-        posix::PublishWindowClass(u"Scrivel");
+        posix::PublishWindowClass(u"Example");
         published.Give();
         if (!WaitReadable(posix::ForegroundRequestFd())) _exit(1);
         if (!posix::TakeForegroundRequest()) _exit(2);
@@ -208,7 +208,7 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
         _exit(0);
     }
     ASSERT_TRUE(published.Wait());
-    EXPECT_EQ(posix::FindRemoteWindowClass(u"SCRIVEL"), window);  // class names ignore case
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"EXAMPLE"), window);  // class names ignore case
     EXPECT_EQ(posix::FindRemoteWindowClass(u"Other"), 0);
     EXPECT_TRUE(posix::AskRemoteToForeground(window));
     finished.Give();
@@ -216,20 +216,20 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
 
     // Gone without removing its announcement: it is found no more, and the file is cleaned up.
     EXPECT_EQ(RuntimeFiles("window-").size(), 1u);
-    EXPECT_EQ(posix::FindRemoteWindowClass(u"Scrivel"), 0);
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Example"), 0);
     EXPECT_FALSE(posix::AskRemoteToForeground(window));
     EXPECT_TRUE(RuntimeFiles("window-").empty());
 }
 
 TEST_F(Instances, ThisProcessTakesRequestsOncePerRequest) {
-    posix::PublishWindowClass(u"Scrivel");
-    posix::PublishWindowClass(u"Scrivel");  // announced once however often it is shown
+    posix::PublishWindowClass(u"Example");
+    posix::PublishWindowClass(u"Example");  // announced once however often it is shown
     EXPECT_EQ(RuntimeFiles("window-").size(), 1u);
-    EXPECT_EQ(posix::FindRemoteWindowClass(u"Scrivel"), 0);  // never this process itself
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Example"), 0);  // never this process itself
 
     int status = scratch::RunInChild([] {
         int parent = getppid();
-        if (posix::FindRemoteWindowClass(u"Scrivel") != parent) return 1;
+        if (posix::FindRemoteWindowClass(u"Example") != parent) return 1;
         if (!posix::AskRemoteToForeground(parent) || !posix::AskRemoteToForeground(parent)) return 2;
         return 0;
     });
@@ -244,7 +244,7 @@ TEST_F(Instances, ThisProcessTakesRequestsOncePerRequest) {
     pollfd fd{posix::ForegroundRequestFd(), POLLIN, 0};
     EXPECT_EQ(poll(&fd, 1, 0), 0);  // nothing left to wake a front end
 
-    posix::UnpublishWindowClass(u"Scrivel");
+    posix::UnpublishWindowClass(u"Example");
     EXPECT_TRUE(RuntimeFiles("window-").empty());
 }
 
@@ -260,8 +260,8 @@ TEST_F(Instances, AnAnnouncementOfAnotherProcessIsNeverTrustedBlindly) {
     ASSERT_TRUE(ready.Wait());
     std::string folder = posix::RuntimeDirectory();
     // A stale file naming the stranger's (reused) pid with another start time.
-    std::ofstream(folder + "/window-SCRIVEL-" + std::to_string(stranger)) << stranger << " 1\nScrivel\n";
-    EXPECT_EQ(posix::FindRemoteWindowClass(u"Scrivel"), 0);
+    std::ofstream(folder + "/window-EXAMPLE-" + std::to_string(stranger)) << stranger << " 1\nExample\n";
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Example"), 0);
     EXPECT_FALSE(posix::AskRemoteToForeground(stranger));
     EXPECT_FALSE(posix::AskRemoteToForeground(getppid()));  // nor anyone who announced nothing
     finished.Give();

@@ -53,7 +53,7 @@ protected:
 
     static HKEY Settings() {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, nullptr, 0, 0, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         return key;
     }
@@ -88,7 +88,7 @@ TEST_F(Registry, StoresTheExactBytesGivenInRegExportFormat) {
                               "\n"
                               "[HKEY_CURRENT_USER\\Software]\n"
                               "\n"
-                              "[HKEY_CURRENT_USER\\Software\\Scrivel]\n"
+                              "[HKEY_CURRENT_USER\\Software\\Example]\n"
                               "\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"
                               "\"FontSize\"=dword:0000000c\n"
                               "\n");
@@ -203,15 +203,15 @@ TEST_F(Registry, QueriesFollowWin32BufferRules) {
 TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, nullptr, 0, 0, nullptr, &key, &disposition),
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, nullptr, 0, 0, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
     ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
 
     HKEY again = nullptr;
     ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\scrivel\\", 0, nullptr, 0, 0, nullptr, &again, &disposition),
+        RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\example\\", 0, nullptr, 0, 0, nullptr, &again, &disposition),
         ERROR_SUCCESS);
     EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
     DWORD type;
@@ -220,7 +220,7 @@ TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
 
     HKEY software = nullptr, child = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, 0, &software), ERROR_SUCCESS);
-    ASSERT_EQ(RegOpenKeyExW(software, u"Scrivel", 0, 0, &child), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(software, u"Example", 0, 0, &child), ERROR_SUCCESS);
     EXPECT_TRUE(Get(child, u"A", type, data));
 
     EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"\\Software", 0, nullptr, 0, 0, nullptr, &key, nullptr),
@@ -266,7 +266,7 @@ TEST_F(Registry, HandWrittenFilesAreRead) {
                "Windows Registry Editor Version 5.00\r\n"
                "\r\n"
                "; written by hand\r\n"
-               "[HKEY_CURRENT_USER\\Software\\Scrivel]\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Example]\r\n"
                "\"Font\"=\"Nina \\\"Sans\\\"\"\r\n"
                "\"FontSize\"=dword:0000000C\r\n"
                "\"Data\"=hex:01,02,\\\r\n"
@@ -289,7 +289,7 @@ TEST_F(Registry, HandWrittenFilesAreRead) {
 
 TEST_F(Registry, Utf16FilesAsRegeditWritesThemAreRead) {
     U16 text =
-        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Scrivel]\r\n"
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Example]\r\n"
         u"\"Font\"=\"\u00c9l\u00e9gante\"\r\n";
     std::string bytes;
     for (char16_t c : text)
@@ -304,12 +304,12 @@ TEST_F(Registry, Utf16FilesAsRegeditWritesThemAreRead) {
 
 TEST_F(Registry, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     const std::string damaged = std::string(kHeader) +
-                                "[HKEY_CURRENT_USER\\Software\\Scrivel]\n\"Font\"=hex(1):4e,00\n"
+                                "[HKEY_CURRENT_USER\\Software\\Example]\n\"Font\"=hex(1):4e,00\n"
                                 "\"FontSize\"=dword:zz\n";
     dir_.Write("registry.reg", damaged);
     HKEY key = nullptr;
     // Nothing of it counts, not even the line before the damage.
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, 0, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(HiveText(), damaged);
 
     key = Settings();
@@ -478,7 +478,7 @@ TEST_F(Registry, ReadersAndKilledWritersNeverSeeAPartialFile) {
 // could not use.
 TEST_F(Registry, GarbageNeverCrashesAndIsNeverLost) {
     const std::string valid = std::string(kHeader) +
-                              "\n[HKEY_CURRENT_USER\\Software\\Scrivel]\n"
+                              "\n[HKEY_CURRENT_USER\\Software\\Example]\n"
                               "\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"
                               "\"FontSize\"=dword:0000000c\n"
                               "\"Recent0\"=\"\\\\a\\\\b.txt\"\n"
@@ -512,7 +512,7 @@ TEST_F(Registry, GarbageNeverCrashesAndIsNeverLost) {
         Restart();
 
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Scrivel", 0, 0, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, 0, &key) == ERROR_SUCCESS) {
             ++readable;
             for (const WCHAR *name : {u"Font", u"FontSize", u"Recent0", u"Blob", static_cast<const WCHAR *>(nullptr)}) {
                 BYTE small[4];

@@ -310,7 +310,7 @@ bool ParseValueLine(const U16String &line, RegKey &key) {
     return true;
 }
 
-// "HKEY_CURRENT_USER\Software\Scrivel": names separated by single backslashes, none empty.
+// "HKEY_CURRENT_USER\Software\Example": names separated by single backslashes, none empty.
 bool ValidKeyPath(const U16String &path) {
     if (path.empty() || path.front() == u'\\' || path.back() == u'\\') return false;
     return path.find(u"\\\\") == U16String::npos;

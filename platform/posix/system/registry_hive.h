@@ -18,7 +18,7 @@ struct RegValue {
 };
 
 struct RegKey {
-    U16String path;                // full path as first written, "HKEY_CURRENT_USER\Software\Scrivel"
+    U16String path;                // full path as first written, "HKEY_CURRENT_USER\Software\Example"
     std::vector<RegValue> values;  // in the order they were first set
 };
 
