@@ -210,6 +210,7 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
     ASSERT_TRUE(published.Wait());
     EXPECT_EQ(posix::FindRemoteWindowClass(u"EXAMPLE"), window);  // class names ignore case
     EXPECT_EQ(posix::FindRemoteWindowClass(u"Other"), 0);
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Exam"), 0);
     EXPECT_TRUE(posix::AskRemoteToForeground(window));
     finished.Give();
     EXPECT_EQ(ExitStatus(window), 0);
@@ -219,6 +220,22 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
     EXPECT_EQ(posix::FindRemoteWindowClass(u"Example"), 0);
     EXPECT_FALSE(posix::AskRemoteToForeground(window));
     EXPECT_TRUE(RuntimeFiles("window-").empty());
+}
+
+TEST_F(Instances, AClassWhoseNameExtendsAnotherWithADashIsNotTakenForIt) {
+    Signal published, finished;
+    pid_t window = fork();
+    if (window == 0) {
+        posix::PublishWindowClass(u"Example-x");
+        published.Give();
+        finished.Wait();
+        _exit(0);
+    }
+    ASSERT_TRUE(published.Wait());
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Example"), 0);
+    EXPECT_EQ(posix::FindRemoteWindowClass(u"Example-X"), window);
+    finished.Give();
+    EXPECT_EQ(ExitStatus(window), 0);
 }
 
 TEST_F(Instances, ThisProcessTakesRequestsOncePerRequest) {

@@ -129,12 +129,14 @@ Announcements &Announced() {
     return announced;
 }
 
+const std::string kAnyClassPrefix = "window-";
+
 std::string AnnouncementPrefix(const U16String &className) {
     // Win32 window class names ignore case.
     U16String upper = className;
     for (char16_t &c : upper)
         c = ToUpper(c);
-    return "window-" + EncodeObjectName(upper) + "-";
+    return kAnyClassPrefix + EncodeObjectName(upper) + "-";
 }
 
 std::string AnnouncementFile(const std::string &folder, const U16String &className, int pid) {
@@ -169,6 +171,15 @@ bool ReadAnnouncement(const std::string &file, Announcer &announcer) {
     return bool(in >> announcer.pid >> announcer.startTime);
 }
 
+// An announcement's name ends in "-<pid>". A class's prefix must be followed by the process id alone, so
+// that the files of the class "A-B" never answer for the class "A".
+bool EndsInProcessId(const std::string &name, const std::string &prefix) {
+    size_t dash = name.rfind('-');
+    if (dash == std::string::npos || dash + 1 >= name.size()) return false;
+    if (name.find_first_not_of("0123456789", dash + 1) != std::string::npos) return false;
+    return prefix == kAnyClassPrefix || dash + 1 == prefix.size();
+}
+
 // Live announcers of files in the folder whose names start with prefix; stale files are removed.
 template <class Visit>
 void ForEachLiveAnnouncer(const std::string &folder, const std::string &prefix, Visit visit) {
@@ -177,8 +188,7 @@ void ForEachLiveAnnouncer(const std::string &folder, const std::string &prefix, 
     std::vector<std::string> names;
     while (dirent *entry = readdir(dir.get())) {
         std::string name = entry->d_name;
-        bool temporary = name.size() >= 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-        if (name.compare(0, prefix.size(), prefix) == 0 && !temporary) names.push_back(name);
+        if (name.compare(0, prefix.size(), prefix) == 0 && EndsInProcessId(name, prefix)) names.push_back(name);
     }
     for (const std::string &name : names) {
         std::string file = folder + "/" + name;
@@ -275,7 +285,7 @@ bool AskRemoteToForeground(int pid) {
     std::string folder = RuntimeDirectory();
     if (folder.empty() || pid <= 0 || pid == getpid()) return false;
     bool announced = false;
-    ForEachLiveAnnouncer(folder, "window-", [&](int live) {
+    ForEachLiveAnnouncer(folder, kAnyClassPrefix, [&](int live) {
         announced = live == pid;
         return !announced;
     });
