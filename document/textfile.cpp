@@ -4,6 +4,7 @@
 #include "document/document.h"
 #include "editing/editor.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -64,6 +65,9 @@ bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
     return true;
 }
 
+// wsprintf writes at most 1,024 characters a call on desktop Windows, so the text is widened in pieces.
+constexpr size_t kWidenPiece = 1000;
+
 // Widens the bytes through the device's code page; the text ends at the first zero byte.
 bool WidenText(const char *bytes, DWORD length, ReadText &out) {
     out.cutAtZero = std::memchr(bytes, 0, length) != nullptr;
@@ -73,7 +77,13 @@ bool WidenText(const char *bytes, DWORD length, ReadText &out) {
     } catch (const std::bad_alloc &) {
         return false;
     }
-    wsprintfW(out.text.data(), TEXT("%S"), bytes);
+    char piece[kWidenPiece + 1];
+    for (size_t done = 0; done < characters; done += kWidenPiece) {
+        size_t n = std::min(kWidenPiece, characters - done);
+        std::memcpy(piece, bytes + done, n);
+        piece[n] = 0;
+        wsprintfW(out.text.data() + done, TEXT("%S"), piece);
+    }
     out.text.resize(characters);
     return true;
 }
@@ -119,7 +129,7 @@ LPCWSTR WriteFailureText(DWORD error) {
     }
 }
 
-enum class Narrowed { Text, Empty, NoMemory };
+enum class Narrowed { Text, Empty, NoMemory, Unconvertible };
 
 // The editor's text narrowed to one byte a character.
 Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
@@ -128,8 +138,9 @@ Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
     try {
         WString text(size_t(length) + 1, 0);
         length = GetWindowTextW(EditorControl, text.data(), length + 1);
-        bytes.reset(new char[size_t(length) + 1]);
-        sprintf(bytes.get(), "%S", text.c_str());
+        bytes.reset(new char[size_t(length) + 1]());
+        // Some C runtimes give up on a character their locale cannot hold; the text is then not saved.
+        if (sprintf(bytes.get(), "%S", text.c_str()) != length) return Narrowed::Unconvertible;
     } catch (const std::bad_alloc &) {
         return Narrowed::NoMemory;
     }
@@ -177,9 +188,13 @@ bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
     switch (NarrowEditorText(bytes, length)) {
         case Narrowed::Text: return true;
         case Narrowed::Empty: return false;
-        case Narrowed::NoMemory: break;
+        case Narrowed::NoMemory:
+            ShowError(TEXT("There is not enough memory to save the file. Your text is still here."));
+            break;
+        case Narrowed::Unconvertible:
+            ShowError(TEXT("The text could not be converted for saving. Your text is still here."));
+            break;
     }
-    ShowError(TEXT("There is not enough memory to save the file. Your text is still here."));
     KeepUnsaved();
     return false;
 }

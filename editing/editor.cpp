@@ -86,7 +86,10 @@ LRESULT ToggleWordWrap(HWND window) {
     // The packed form of the selection holds 16 bits a position; the out-values hold all of them.
     DWORD start = 0, end = 0;
     SendMessageW(EditorControl, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    // The old editor's font is shown by no editor once it is gone.
+    HFONT oldFont = (HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0);
     DestroyWindow(EditorControl);
+    if (oldFont) DeleteObject(oldFont);
     EditorControl = nullptr;
     if (!RebuildEditor(window, !wrapWasOn)) {
         KeptText = std::move(text);

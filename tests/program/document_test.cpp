@@ -46,6 +46,19 @@ TEST_F(DocumentTest, EveryByteValueSurvivesOpenAnEditTakenBackAndSave) {
     EXPECT_EQ(ReadFile("all.bin"), bytes);
 }
 
+TEST_F(DocumentTest, ALongFileOpensAndSavesWhole) {
+    std::string bytes;
+    for (int i = 0; bytes.size() < 5000; ++i)
+        bytes += "line " + std::to_string(i) + " \xE9\x80\r\n";
+    WriteFile("long.txt", bytes);
+    CaretToEnd().Type(u"!").Key(VK_TBACK);
+    Menu({kFile, kSave});
+    Run(u"\\long.txt");
+    EXPECT_EQ(EditorText().size(), bytes.size());
+    EXPECT_EQ(EditorText().substr(0, 9), u"line 0 \u00E9\u20AC");
+    EXPECT_EQ(ReadFile("long.txt"), bytes);
+}
+
 TEST_F(DocumentTest, CharactersOutsideTheCodePageAreSavedAsQuestionMarks) {
     WriteFile("a.txt", "a");
     CaretToEnd().Type(u"\u4E00\u20AC");

@@ -140,6 +140,23 @@ TEST_F(EditorTest, AToggleCarriesAChosenFontOfPositiveSize) {
     EXPECT_EQ(height, 12);
 }
 
+TEST_F(EditorTest, AToggleReleasesTheFontTheOldEditorShowed) {
+    HFONT before = nullptr;
+    LOGFONTW lf{};
+    int sizeAfter = -1;
+    screen.Then([&] {
+        FontFaceName = u"Nina";
+        FontSize = 12;
+        ApplyEditorFont();
+        before = (HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0);
+    });
+    Menu({5, 1}).Then([&] { sizeAfter = GetObjectW(before, sizeof(lf), &lf); });
+    Run();
+    ASSERT_NE(before, nullptr);
+    EXPECT_EQ(sizeAfter, 0) << "no font object is left behind by a toggle";
+    EXPECT_NE(SendMessageW(EditorControl, WM_GETFONT, 0, 0), (LRESULT)before);
+}
+
 TEST_F(EditorTest, AToggleDropsAFontWithoutAPositiveSize) {
     bool fontBefore = false;
     const LOGFONTW *after = reinterpret_cast<const LOGFONTW *>(1);

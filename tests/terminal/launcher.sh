@@ -18,4 +18,12 @@ expect_refusal "an unknown option" --frobnicate
 expect_refusal "a second file" --root "$work/root" a.txt b.txt
 expect_refusal "a file outside the root" --root "$work/root" /etc/hostname
 expect_refusal "no terminal" --root "$work/root" --registry "$work/registry.reg"
+# A file that is a link to a file outside the root is still named under the root.
+printf 'linked text' > "$work/outside.txt"
+ln -s "$work/outside.txt" "$work/root/link.txt"
+start_editor "'$work/root/link.txt'"
+wait_for "Scrivel - link.txt"
+wait_for "linked text"
+tmux send-keys -t "$session" F2 6
+wait_for "exit=0"
 echo "PASS: the command line"

@@ -58,21 +58,25 @@ std::string Absolute(const std::string &path) {
     return out.empty() ? "/" : out;
 }
 
-// Follows links in the folders of a path, so that a file named through a link is found under the root.
-std::string Resolved(const std::string &absolute) {
+// Follows every link in a folder's path, so that the root compares with the files under it.
+std::string ResolvedFolder(const std::string &absolute) {
     char buffer[PATH_MAX];
-    if (realpath(absolute.c_str(), buffer)) return buffer;
+    return realpath(absolute.c_str(), buffer) ? std::string(buffer) : absolute;
+}
+
+// Follows links in the folders of a file's path, not the file itself: a file that is a link keeps the
+// name it was given, under the folder it was named in.
+std::string ResolvedFile(const std::string &absolute) {
     size_t slash = absolute.rfind('/');
-    std::string folder = slash == 0 ? "/" : absolute.substr(0, slash);
-    if (slash != std::string::npos && realpath(folder.c_str(), buffer))
-        return (std::string(buffer) == "/" ? "" : std::string(buffer)) + absolute.substr(slash);
-    return absolute;
+    if (slash == std::string::npos || slash + 1 == absolute.size()) return ResolvedFolder(absolute);
+    std::string folder = ResolvedFolder(slash == 0 ? "/" : absolute.substr(0, slash));
+    return (folder == "/" ? "" : folder) + absolute.substr(slash);
 }
 
 // "/root/a/b.txt" under root "/root" is the device path "\a\b.txt"; false when it lies outside.
 bool ToDevicePath(const std::string &linuxPath, const std::string &root, std::u16string &device) {
-    std::string r = Resolved(Absolute(root));
-    std::string p = Resolved(Absolute(linuxPath));
+    std::string r = ResolvedFolder(Absolute(root));
+    std::string p = ResolvedFile(Absolute(linuxPath));
     std::string rest;
     if (r == "/") {
         rest = p;
@@ -140,7 +144,7 @@ int main(int argc, char **argv) {
         return Fail(args.file + " is outside the device root " + args.root);
     if (commandLine.size() >= MAX_PATH) return Fail(args.file + ": the path is too long for the device");
 
-    posix::GetOptions().root = Resolved(Absolute(args.root));
+    posix::GetOptions().root = ResolvedFolder(Absolute(args.root));
     posix::GetOptions().registryFile = args.registry.empty() ? std::string() : Absolute(args.registry);
     posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});
 
