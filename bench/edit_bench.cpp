@@ -2,7 +2,8 @@
 // screen, re-creating the control with and without word wrap, and the memory it holds.
 //
 // Documents are 1, 16 and 64 MB (2^20 characters each) of CR LF lines of about 80 characters, made of
-// words so that wrap has places to break. The second argument is 0 without wrap, 1 with wrap.
+// words so that wrap has places to break. The second argument is 0 without wrap, 1 with wrap. The
+// BM_LongLine benchmarks take a document of 16 or 64 MB that is one single line.
 //
 //   ninja -C build edit_bench && ./build/bench/edit_bench
 #include "platform/posix/headless/headless.h"
@@ -45,6 +46,27 @@ const std::u16string &Document(int64_t megabytes) {
             w += text.size() % 3;  // vary the lines
         }
         text += u"\r\n";
+    }
+    return text;
+}
+
+// One line of words without a single line break, with a tab and a double-width word now and then, so
+// that columns depend on everything before them. The words follow no pattern, as in real text: in a line
+// that repeats itself, wrap can move every row after a change to the line's end.
+const std::u16string &LongLine(int64_t megabytes) {
+    static std::map<int64_t, std::u16string> documents;
+    std::u16string &text = documents[megabytes];
+    if (!text.empty()) return text;
+    static const char16_t *const kWords[] = {u"word",  u"line", u"of",    u"text",  u"without",      u"an",
+                                             u"end",   u"in",   u"sight", u"typed", u"\u4E2D\u6587", u"here",
+                                             u"along", u"a",    u"very",  u"long",  u"paragraph",    u"indeed"};
+    const uint32_t wordCount = sizeof kWords / sizeof kWords[0];
+    size_t target = size_t(megabytes) << 20;
+    text.reserve(target + 16);
+    for (uint32_t seed = 12345; text.size() < target;) {
+        seed = seed * 1664525u + 1013904223u;
+        text += kWords[(seed >> 16) % wordCount];
+        text += (seed >> 8) % 97 == 0 ? u'\t' : u' ';
     }
     return text;
 }
@@ -189,6 +211,138 @@ void BM_ToggleWrap(benchmark::State &state) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// One line of many megabytes: each keystroke costs the same wherever on the line it happens
+// ---------------------------------------------------------------------------------------------------
+
+void HoldControl(bool down) {
+    posix::InputEvent control;
+    control.vk = VK_CONTROL;
+    control.down = down;
+    posix::DeliverKey(control);
+}
+
+void ControlKey(HWND edit, int vk) {
+    HoldControl(true);
+    SendMessageW(edit, WM_KEYDOWN, (WPARAM)vk, 1);
+    HoldControl(false);
+}
+
+// The screen drawn once, as after the keystroke that put the caret there.
+void Draw() {
+    static posix::CellGrid grid(80, 24);
+    posix::RenderScreen(grid);
+}
+
+void BM_LongLineTypeInMiddle(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+}
+
+void BM_LongLineTypeAtEnd(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length());
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+}
+
+// A character typed and taken out again with Backspace, which removes text before the caret.
+void BM_LongLineTypeAndBackspaceInMiddle(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        SendMessageW(scene.Edit(), WM_CHAR, VK_BACK, 1);
+    }
+}
+
+void BM_LongLineCaretRight(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_KEYDOWN, VK_RIGHT, 1);
+}
+
+// Down and Up through the rows word wrap cuts the line into, from its middle.
+void BM_LongLineCaretDown(benchmark::State &state) {
+    Scene scene(StyleFor(1), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_KEYDOWN, VK_DOWN, 1);
+}
+
+void BM_LongLineCaretUp(benchmark::State &state) {
+    Scene scene(StyleFor(1), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_KEYDOWN, VK_UP, 1);
+}
+
+// The 80 x 24 screen with the caret in the middle of the line: without wrap the view is scrolled
+// sideways by millions of columns.
+void BM_LongLineRenderScreen(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        posix::RenderScreen(grid);
+        benchmark::DoNotOptimize(grid.At(0, 1));
+    }
+}
+
+// A keystroke as a person sees it, in the middle of the line: the character typed, then the screen drawn.
+void BM_LongLineTypeAndRender(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        posix::RenderScreen(grid);
+    }
+}
+
+// Ctrl+End right after a character typed somewhere in the middle of the line (not timed), and the
+// screen drawn. The caret has been to the line's end once before, as BM_LongLineFirstCtrlEnd measures.
+void BM_LongLineCtrlEnd(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
+    posix::CellGrid grid(80, 24);
+    ControlKey(scene.Edit(), VK_END);
+    size_t offset = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        offset = (offset * 2654435761u + 97) % 1000000;
+        scene.Caret(scene.Length() / 2 + offset);
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+        posix::RenderScreen(grid);
+        state.ResumeTiming();
+        ControlKey(scene.Edit(), VK_END);
+        posix::RenderScreen(grid);
+    }
+}
+
+// The first Ctrl+End after the text was set, from the middle of the line: the one walk along the rest of
+// the line that leaves the checkpoints later keystrokes start from.
+void BM_LongLineFirstCtrlEnd(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), u"");
+    const std::u16string &text = LongLine(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        SetWindowTextW(scene.Edit(), text.c_str());
+        scene.Caret(text.size() / 2);
+        state.ResumeTiming();
+        ControlKey(scene.Edit(), VK_END);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size() / 2));
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Memory
 // ---------------------------------------------------------------------------------------------------
 
@@ -235,6 +389,10 @@ void Sizes(benchmark::internal::Benchmark *b) {
     b->ArgsProduct({{1, 16, 64}, {0, 1}});
 }
 
+void LongLineSizes(benchmark::internal::Benchmark *b) {
+    b->ArgsProduct({{16, 64}, {0, 1}});
+}
+
 BENCHMARK(BM_SetText)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInMiddle)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeAtScatteredPlaces)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
@@ -243,6 +401,16 @@ BENCHMARK(BM_RenderScreen)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeAndRender)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ToggleWrap)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory)->Apply(Sizes)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongLineTypeInMiddle)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineTypeAtEnd)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineTypeAndBackspaceInMiddle)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineCaretRight)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineCaretDown)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineCaretUp)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineRenderScreen)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineTypeAndRender)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineCtrlEnd)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LongLineFirstCtrlEnd)->Apply(LongLineSizes)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

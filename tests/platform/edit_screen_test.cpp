@@ -65,6 +65,10 @@ protected:
         return out;
     }
     static void Key(HWND edit, int vk) { SendMessageW(edit, WM_KEYDOWN, (WPARAM)vk, 1); }
+    static void Type(HWND edit, const std::u16string &text) {
+        for (char16_t ch : text)
+            SendMessageW(edit, WM_CHAR, (WPARAM)ch, 1);
+    }
     static void ControlKey(HWND edit, int vk) {
         posix::InputEvent control;
         control.vk = VK_CONTROL;
@@ -275,6 +279,152 @@ TEST_F(EditScreenTest, DoubleWidthCharacterCutByTheLeftEdgeLeavesABlank) {
 TEST_F(EditScreenTest, SingleLineShowsLineBreaksAsCharacters) {
     Make(10, 3, kSingleLine, u"a\r\nb\tc");
     EXPECT_EQ(Client(), "a\u240D\u240Ab    c \n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Lines of many thousand characters, measured once and then from checkpoints along them
+// ---------------------------------------------------------------------------------------------------
+
+// The end of a long line shows where everything before it puts it: double-width characters and tabs make
+// each column depend on all the characters before. Edits near the start (before any checkpoint) move the
+// end by what they add up to the tab before it; an edit near the end (after them) moves only what follows.
+TEST_F(EditScreenTest, EndOfALongLineFollowsEditsBeforeAndAfterItsCheckpoints) {
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i)
+        text += u"\u4E2D";  // columns 0 to 5999
+    for (int i = 0; i < 300; ++i)
+        text += u"0123456789";  // columns 6000 to 8999
+    text += u"XY\tEND";
+    HWND edit = Make(14, 6, kNoWrap, text);
+    const std::string blank = "              \n";
+    ControlKey(edit, VK_END);  // the tab takes columns 9002 to 9007: the line ends at 9011
+    EXPECT_EQ(Client(), "89XY      END \n" + blank + blank + blank);
+    EXPECT_EQ(grid.cursorCol, 13);
+    ControlKey(edit, VK_HOME);
+    EXPECT_EQ(Client(), "\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\n" + blank + blank + blank);
+    Type(edit, u"x");  // one column more before the tab, one column less of tab
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "789XY     END \n" + blank + blank + blank);
+    ControlKey(edit, VK_HOME);
+    Type(edit, u"\u6587");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "56789XY   END \n" + blank + blank + blank);
+    ControlKey(edit, VK_HOME);
+    Type(edit, u"ab");  // the tab is down to one column
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "3456789XY END \n" + blank + blank + blank);
+    ControlKey(edit, VK_HOME);
+    Type(edit, u"\t");  // eight columns more: the tab stays one column wide and the end moves by eight
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "3456789XY END \n" + blank + blank + blank);
+    EXPECT_EQ(grid.cursorCol, 13);
+    for (int i = 0; i < 4; ++i)
+        Key(edit, VK_LEFT);
+    Type(edit, u"\b");  // Y goes: the tab grows to two columns and what follows stays put
+    EXPECT_EQ(Client(), "3456789X  END \n" + blank + blank + blank);
+    EXPECT_EQ(grid.cursorCol, 8);
+    ControlKey(edit, VK_HOME);
+    EXPECT_EQ(Client(), "        ab\u6587x \n" + blank + blank + blank);  // no room for the next wide one
+}
+
+// A tab halfway along a long line takes up what is typed before it, up to its width: the end of the line
+// stays where it was. What is typed after the tab moves the end.
+TEST_F(EditScreenTest, TabHalfwayAlongALongLineTakesUpWhatIsTypedBeforeIt) {
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i)
+        text += u"\u4E2D";  // columns 0 to 5999
+    for (int i = 0; i < 300; ++i)
+        text += u"0123456789";  // columns 6000 to 8999
+    text += u"\t";              // columns 9000 to 9007
+    for (int i = 0; i < 300; ++i)
+        text += u"0123456789";  // columns 9008 to 12007
+    text += u"XY\tEND";
+    HWND edit = Make(14, 6, kNoWrap, text);
+    const std::string blank = "              \n";
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "89XY      END \n" + blank + blank + blank);
+    for (const char16_t *typed : {u"x", u"\u6587", u"ab"}) {
+        ControlKey(edit, VK_HOME);
+        Type(edit, typed);
+        ControlKey(edit, VK_END);
+        EXPECT_EQ(Client(), "89XY      END \n" + blank + blank + blank);
+        EXPECT_EQ(grid.cursorCol, 13);
+    }
+    SendMessageW(edit, EM_SETSEL, 8000, 8000);
+    Type(edit, u"x");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(), "789XY     END \n" + blank + blank + blank);
+}
+
+// Wrap cuts a long line of alternating words into rows of two. A character typed at the start changes
+// only the first row; a word typed there pairs every later word with another one, to the line's end.
+TEST_F(EditScreenTest, LastRowsOfALongWrappedLineFollowEditsBeforeAndAfterItsCheckpoints) {
+    std::u16string text;
+    for (int i = 0; i < 500; ++i)
+        text += u"aaaa bbbb ";
+    HWND edit = Make(10, 6, kWrap, text + u"END");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "END       \n");
+    EXPECT_EQ(grid.cursorCol, 3);
+    ControlKey(edit, VK_HOME);
+    Type(edit, u"x");
+    EXPECT_EQ(Client(),
+              "xaaaa bbbb\n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "END       \n");
+    ControlKey(edit, VK_HOME);
+    Key(edit, VK_DELETE);
+    Type(edit, u"cccc ");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb END  \n");
+    EXPECT_EQ(grid.cursorCol, 8);
+    for (int i = 0; i < 4; ++i)
+        Type(edit, u"\b");  // END and the blank before it
+    EXPECT_EQ(Client(),
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb      \n");
+    EXPECT_EQ(grid.cursorCol, 4);
+    ControlKey(edit, VK_HOME);
+    for (int i = 0; i < 5; ++i)
+        Key(edit, VK_DELETE);
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n"
+              "aaaa bbbb \n");
+    EXPECT_EQ(grid.cursorCol, 9);
+    // A word typed at a row's start in the middle of the line pairs the words after it anew.
+    SendMessageW(edit, EM_SETSEL, 2500, 2500);
+    Type(edit, u"zzzz ");
+    EXPECT_EQ(Client(),
+              "zzzz aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb aaaa \n");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb aaaa \n"
+              "bbbb      \n");
 }
 
 // ---------------------------------------------------------------------------------------------------

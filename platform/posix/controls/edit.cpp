@@ -54,7 +54,7 @@ struct EditState {
     bool multiline;               // ES_MULTILINE at creation: lines break, Enter and Tab type, Up and Down go by rows
     bool wrap;                    // rows break at the control's width (multiline without WS_HSCROLL, ES_AUTOHSCROLL)
     bool indicator;               // WS_VSCROLL: the rightmost column shows where the view stands in the text
-    TextStore text;               // every character, exactly as given
+    TextStore text;               // every character, exactly as given; changed only through layout
     Layout layout;                // how the text falls into rows at the current width
     size_t anchor = 0;            // the selection's fixed end, where it was started
     size_t caret = 0;             // the selection's moving end, where the caret stands
@@ -253,7 +253,7 @@ void RecordChange(UndoRecord &u, size_t from, const U16String &removed, size_t i
 }
 
 void ChangeText(EditState &s, size_t from, size_t to, const char16_t *text, size_t count) {
-    s.text.Replace(from, to, text, count);
+    s.layout.Replace(from, to, text, count);
     KeepTopThroughChange(s, from, to, count);
     s.caretAfterWrap = false;
     s.goalColumn = -1;
@@ -361,9 +361,14 @@ void MoveByPage(EditState &s, bool down, bool extend) {
     size_t page = size_t(s.textRows), moved = 0;
     Row target = down ? s.layout.Down(row, page, &moved) : s.layout.Up(row, page, &moved);
     if (down) {
+        // The view goes down as far as the caret, but leaves the last screenful full, and never goes up.
         Row top = s.layout.Down(s.top, moved);
-        Row lastPage = s.layout.Up(s.layout.LastRow(), page - 1);
-        if (top.start > lastPage.start) top = lastPage.start > s.top.start ? lastPage : s.top;
+        size_t below = 0;
+        s.layout.Down(top, page - 1, &below);
+        if (below < page - 1) {
+            Row lastPage = s.layout.Up(top, page - 1 - below);
+            top = lastPage.start > s.top.start ? lastPage : s.top;
+        }
         ScrollTo(s, top);
     } else {
         ScrollTo(s, s.layout.Up(s.top, moved));
@@ -389,8 +394,10 @@ public:
     void Draw(const Row &row, size_t selFrom, size_t selTo) {
         const Layout &layout = s_.layout;
         int right = s_.scrollColumns + s_.textCols;
-        int column = 0;
-        size_t pos = row.start;
+        // What the view is scrolled past is not measured again: the row is drawn from the left edge.
+        edit::Spot first = layout.SpotAt(row, s_.scrollColumns);
+        int column = first.column;
+        size_t pos = first.pos;
         while (pos < row.end && column < right) {
             char32_t ch = layout.UnitAt(pos);
             size_t next = layout.NextUnit(pos);
@@ -472,7 +479,7 @@ LRESULT OnCreate(EditState &s, const CREATESTRUCTW *cs) {
     MeasureClientArea(s);
     // The window name is the first text, set without notifications, with the caret at the start.
     if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
-        s.text.Assign(cs->lpszName, std::char_traits<char16_t>::length(cs->lpszName));
+        s.layout.Assign(cs->lpszName, std::char_traits<char16_t>::length(cs->lpszName));
     LayOutView(s);
     return 0;
 }
@@ -491,7 +498,7 @@ LRESULT OnSize(EditState &s) {
 }
 
 LRESULT OnSetText(EditState &s, const WCHAR *text) {
-    s.text.Assign(text ? text : u"", text ? std::char_traits<char16_t>::length(text) : 0);
+    s.layout.Assign(text ? text : u"", text ? std::char_traits<char16_t>::length(text) : 0);
     s.undo = UndoRecord{};
     s.modified = false;
     s.anchor = s.caret = 0;

@@ -4,17 +4,13 @@
 #include "platform/posix/internal.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace posix::edit {
 
 namespace {
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c < 0xDC00;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c < 0xE000;
-}
 // Where wrap may cut a line: after the blanks that follow a word. Blanks may hang past the edge.
 bool IsBlank(char32_t ch) {
     return ch == U' ' || ch == U'\t';
@@ -26,22 +22,9 @@ bool IsBlank(char32_t ch) {
 // Characters and columns
 // ---------------------------------------------------------------------------------------------------
 
-char32_t Layout::UnitAt(size_t pos) const {
-    char16_t c = text_.At(pos);
-    if (IsHighSurrogate(c)) {
-        char16_t low = text_.At(pos + 1);
-        if (IsLowSurrogate(low)) return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (low - 0xDC00);
-    }
-    return c;
-}
-
-size_t Layout::NextUnit(size_t pos) const {
-    return IsHighSurrogate(text_.At(pos)) && IsLowSurrogate(text_.At(pos + 1)) ? pos + 2 : pos + 1;
-}
-
 size_t Layout::PreviousUnit(size_t pos) const {
     if (pos == 0) return 0;
-    return pos >= 2 && IsLowSurrogate(text_.At(pos - 1)) && IsHighSurrogate(text_.At(pos - 2)) ? pos - 2 : pos - 1;
+    return pos >= 2 && IsLow(text_.At(pos - 1)) && IsHigh(text_.At(pos - 2)) ? pos - 2 : pos - 1;
 }
 
 int Layout::UnitColumns(char32_t ch, int column) {
@@ -52,39 +35,63 @@ int Layout::UnitColumns(char32_t ch, int column) {
 
 int Layout::ColumnOf(const Row &row, size_t pos) const {
     pos = std::min(pos, row.end);
-    int column = 0;
-    for (size_t p = row.start; p < pos; p = NextUnit(p))
-        column += UnitColumns(UnitAt(p), column);
-    return column;
+    return WalkColumns(row, KnownSpotBefore(row, pos), pos, INT_MAX).column;
 }
 
-size_t Layout::PositionAt(const Row &row, int column) const {
-    int col = 0;
-    size_t p = row.start;
-    while (p < row.end) {
-        int width = UnitColumns(UnitAt(p), col);
-        if (col + width > column) break;
-        col += width;
-        p = NextUnit(p);
+Spot Layout::SpotAt(const Row &row, int column) const {
+    return WalkColumns(row, KnownSpotBeforeColumn(row, column), row.end, column);
+}
+
+Spot Layout::WalkColumns(const Row &row, const Known &from, size_t pos, int column, bool *tab) const {
+    pos = std::min(pos, row.end);
+    Spot spot = from.spot;
+    // None at the walk's end, where the change that asked for this walk may keep one already.
+    size_t nextMark = from.remember ? spot.pos + kSpacing : SIZE_MAX;
+    bool tabSinceMark = false;
+    std::vector<ColumnMark> fresh;
+    TextReader reader(text_, spot.pos);
+    while (spot.pos < pos) {
+        char32_t ch = ReadUnit(reader);
+        int width = UnitColumns(ch, spot.column);
+        if (width > column - spot.column) break;
+        tabSinceMark |= ch == U'\t';
+        spot.column += width;
+        spot.pos = reader.Pos();
+        if (spot.pos >= nextMark && spot.pos < pos) {
+            fresh.push_back({spot.pos, spot.column, tabSinceMark});
+            nextMark = spot.pos + kSpacing;
+            tabSinceMark = false;
+        }
     }
-    return p;
+    RememberColumns(fresh);
+    if (tab) *tab = tabSinceMark;
+    return spot;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Rows
 // ---------------------------------------------------------------------------------------------------
 
-size_t Layout::RowEnd(size_t start, size_t contentEnd) const {
+void Layout::SetWrapColumns(int columns) {
+    columns = std::max(columns, 0);
+    if (columns != wrapColumns_) Forget();  // rows and columns of the old width are of no use
+    wrapColumns_ = columns;
+}
+
+size_t Layout::RowEnd(size_t start, size_t contentEnd, size_t *reach) const {
+    if (reach) *reach = contentEnd + 1;
     if (!Wraps()) return contentEnd;
     int column = 0;
     size_t afterBlanks = start;  // the latest place a word begins, where the row may be cut
+    TextReader reader(text_, start);
     for (size_t p = start; p < contentEnd;) {
-        char32_t ch = UnitAt(p);
+        char32_t ch = ReadUnit(reader);
+        size_t next = reader.Pos();
         int width = UnitColumns(ch, column);
-        size_t next = NextUnit(p);
         if (IsBlank(ch)) {
             afterBlanks = next;
         } else if (column + width > wrapColumns_ && p > start) {
+            if (reach) *reach = p + 2;  // reading the character at p may have read the unit after it
             return afterBlanks > start ? afterBlanks : p;
         }
         column += width;
@@ -93,33 +100,42 @@ size_t Layout::RowEnd(size_t start, size_t contentEnd) const {
     return contentEnd;
 }
 
-Row Layout::RowFrom(size_t line, size_t start) const {
+Row Layout::RowFrom(size_t line, size_t start, size_t *reach) const {
     size_t contentEnd = text_.LineContentEnd(line);
     Row row;
     row.line = line;
     row.start = start;
-    row.end = RowEnd(start, contentEnd);
+    row.end = RowEnd(start, contentEnd, reach);
     row.last = row.end >= contentEnd;
     return row;
 }
 
-Row Layout::LastRowOf(size_t line) const {
-    Row row = FirstRowOf(line);
-    while (!row.last)
-        row = RowFrom(line, row.end);
+Row Layout::WalkRows(size_t line, const Known &from, size_t pos, bool afterWrap, std::vector<size_t> *passed) const {
+    size_t reach = 0;
+    Row row = RowFrom(line, from.spot.pos, &reach);
+    size_t markedAt = row.start;
+    std::vector<RowMark> fresh;
+    while (!row.last && (pos > row.end || (pos == row.end && !afterWrap))) {
+        if (passed) passed->push_back(row.start);
+        if (from.remember && row.end - markedAt >= kSpacing) {
+            fresh.push_back({row.end, reach, true});
+            markedAt = row.end;
+        }
+        row = RowFrom(line, row.end, &reach);
+    }
+    RememberRows(fresh);
     return row;
+}
+
+Row Layout::LastRowOf(size_t line) const {
+    size_t end = text_.LineContentEnd(line);
+    return WalkRows(line, KnownRowStartBefore(line, end, false), end, false);
 }
 
 Row Layout::RowHolding(size_t pos, bool afterWrap) const {
     pos = std::min(pos, text_.Length());
-    return RowHolding(pos, afterWrap, FirstRowOf(text_.LineOf(pos)));
-}
-
-Row Layout::RowHolding(size_t pos, bool afterWrap, const Row &from) const {
-    Row row = from;
-    while (!row.last && (pos > row.end || (pos == row.end && !afterWrap)))
-        row = RowFrom(row.line, row.end);
-    return row;
+    size_t line = text_.LineOf(pos);
+    return WalkRows(line, KnownRowStartBefore(line, pos, afterWrap), pos, afterWrap);
 }
 
 size_t Layout::NextLineStart(const Row &row) const {
@@ -138,10 +154,7 @@ bool Layout::Next(Row &row) const {
 
 bool Layout::Previous(Row &row) const {
     if (row.start > text_.LineStart(row.line)) {
-        Row above = FirstRowOf(row.line);
-        while (above.end < row.start && !above.last)
-            above = RowFrom(row.line, above.end);
-        row = above;
+        row = WalkRows(row.line, KnownRowStartBefore(row.line, row.start, true), row.start, true);
         return true;
     }
     if (row.line == 0) return false;
@@ -170,8 +183,23 @@ Row Layout::Up(const Row &row, size_t count, size_t *moved) const {
         steps = std::min(count, row.line);
         if (steps) result = FirstRowOf(row.line - steps);
     } else {
-        while (steps < count && Previous(result))
-            ++steps;
+        std::vector<size_t> starts;
+        while (steps < count) {
+            if (result.start == text_.LineStart(result.line)) {
+                if (result.line == 0) break;
+                result = LastRowOf(result.line - 1);
+                ++steps;
+                continue;
+            }
+            // One walk down from a known row of the line finds all the rows between it and this one.
+            starts.clear();
+            Row above = WalkRows(result.line, KnownRowStartBefore(result.line, result.start, true), result.start, true,
+                                 &starts);
+            starts.push_back(above.start);
+            size_t take = std::min(count - steps, starts.size());
+            result = RowFrom(result.line, starts[starts.size() - take]);
+            steps += take;
+        }
     }
     if (moved) *moved = steps;
     return result;

@@ -41,6 +41,15 @@ char16_t TextStore::AtElsewhere(size_t pos) const {
     return blocks_[b].chars[pos - blockStart_[b]];
 }
 
+const char16_t *TextStore::RunAt(size_t pos, size_t *count) const {
+    *count = 0;
+    if (pos >= length_) return nullptr;
+    size_t b = BlockHolding(pos);
+    size_t offset = pos - blockStart_[b];
+    *count = blocks_[b].chars.size() - offset;
+    return blocks_[b].chars.data() + offset;
+}
+
 void TextStore::CopyOut(size_t from, size_t to, char16_t *out) const {
     to = std::min(to, length_);
     if (from >= to) return;

@@ -40,6 +40,9 @@ public:
         }
         return AtElsewhere(pos);
     }
+    // The units from pos to the end of the block holding it, for reading long stretches: count is 0 at
+    // the end of the text. Valid until the text changes.
+    const char16_t *RunAt(size_t pos, size_t *count) const;
     void CopyOut(size_t from, size_t to, char16_t *out) const;
     std::u16string Slice(size_t from, size_t to) const;
 
@@ -79,6 +82,37 @@ private:
     size_t length_ = 0;                 // units in the text
     size_t breakCount_ = 0;             // line breaks in the text
     mutable size_t lastBlock_ = 0;      // block of the last At(), where the next read most likely is
+};
+
+// Reads the text forward from a position a block at a time, which a walk along a long line does at the
+// cost of a pointer step per unit. Reading past the end gives 0, as At() does.
+class TextReader {
+public:
+    TextReader(const TextStore &text, size_t pos) : text_(text), runStart_(pos) { Refill(); }
+    size_t Pos() const { return runStart_ + size_t(at_ - run_); }
+    char16_t Peek() {
+        if (at_ == end_) Refill();
+        return at_ < end_ ? *at_ : 0;
+    }
+    char16_t Take() {
+        char16_t c = Peek();
+        if (at_ < end_) ++at_;
+        return c;
+    }
+
+private:
+    void Refill() {
+        runStart_ = Pos();
+        size_t count = 0;
+        run_ = at_ = text_.RunAt(runStart_, &count);
+        end_ = run_ + count;
+    }
+
+    const TextStore &text_;
+    size_t runStart_;                // position of run_[0]
+    const char16_t *run_ = nullptr;  // the block's units from runStart_ on
+    const char16_t *at_ = nullptr;   // the next unit to read
+    const char16_t *end_ = nullptr;  // the end of the run
 };
 
 }  // namespace posix::edit
