@@ -38,17 +38,8 @@ private:
     bool mounted_ = false;
 };
 
-class Files : public ::testing::Test {
+class Files : public scratch::DeviceRootTest {
 protected:
-    void SetUp() override {
-        savedRoot_ = posix::GetOptions().root;
-        posix::GetOptions().root = root_.Path();
-    }
-    void TearDown() override {
-        posix::ResetFiles();
-        posix::GetOptions().root = savedRoot_;
-    }
-
     static HANDLE Open(const WCHAR *path, DWORD access, DWORD share, DWORD creation) {
         return CreateFileW(path, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
@@ -75,9 +66,6 @@ protected:
         DWORD written = 0;
         return WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
     }
-
-    TempDir root_;
-    std::string savedRoot_;
 };
 
 TEST_F(Files, OpeningFailsWithWin32Errors) {

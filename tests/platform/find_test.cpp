@@ -20,17 +20,8 @@ struct Entry {
     uint64_t size;
 };
 
-class Find : public ::testing::Test {
+class Find : public scratch::DeviceRootTest {
 protected:
-    void SetUp() override {
-        savedRoot_ = posix::GetOptions().root;
-        posix::GetOptions().root = root_.Path();
-    }
-    void TearDown() override {
-        posix::ResetFiles();
-        posix::GetOptions().root = savedRoot_;
-    }
-
     // Every entry the search yields, in order; empty when FindFirstFileW fails (error then holds why).
     static std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) {
         std::vector<Entry> entries;
@@ -68,9 +59,6 @@ protected:
         for (const char *name : {"b.txt", "A.TXT", "a.txtx", "long name.txt", "notes", "ab.txt"})
             root_.Write(std::string("dir/") + name, "abc");
     }
-
-    scratch::TempDir root_;
-    std::string savedRoot_;
 };
 
 TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {

@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/posix/internal.h"
+
 namespace scratch {
 
 class TempDir {
@@ -91,5 +93,22 @@ int RunInChild(Body body) {
     if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 }
+
+// A test whose device root is a throw-away folder of its own.
+class DeviceRootTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedRoot_ = posix::GetOptions().root;
+        posix::GetOptions().root = root_.Path();
+    }
+    void TearDown() override {
+        posix::ResetFiles();
+        posix::GetOptions().root = savedRoot_;
+    }
+    TempDir root_;
+
+private:
+    std::string savedRoot_;
+};
 
 }  // namespace scratch
