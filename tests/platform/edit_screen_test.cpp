@@ -285,15 +285,21 @@ TEST_F(EditScreenTest, SingleLineShowsLineBreaksAsCharacters) {
 // Lines of many thousand characters, measured once and then from checkpoints along them
 // ---------------------------------------------------------------------------------------------------
 
+// 3,000 double-width characters (columns 0 to 5999), then 3,000 digits (columns 6000 to 8999).
+std::u16string WideThenDigits() {
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i)
+        text += u"\u4E2D";
+    for (int i = 0; i < 300; ++i)
+        text += u"0123456789";
+    return text;
+}
+
 // The end of a long line shows where everything before it puts it: double-width characters and tabs make
 // each column depend on all the characters before. Edits near the start (before any checkpoint) move the
 // end by what they add up to the tab before it; an edit near the end (after them) moves only what follows.
 TEST_F(EditScreenTest, EndOfALongLineFollowsEditsBeforeAndAfterItsCheckpoints) {
-    std::u16string text;
-    for (int i = 0; i < 3000; ++i)
-        text += u"\u4E2D";  // columns 0 to 5999
-    for (int i = 0; i < 300; ++i)
-        text += u"0123456789";  // columns 6000 to 8999
+    std::u16string text = WideThenDigits();  // columns 0 to 8999
     text += u"XY\tEND";
     HWND edit = Make(14, 6, kNoWrap, text);
     const std::string blank = "              \n";
@@ -330,12 +336,8 @@ TEST_F(EditScreenTest, EndOfALongLineFollowsEditsBeforeAndAfterItsCheckpoints) {
 // A tab halfway along a long line takes up what is typed before it, up to its width: the end of the line
 // stays where it was. What is typed after the tab moves the end.
 TEST_F(EditScreenTest, TabHalfwayAlongALongLineTakesUpWhatIsTypedBeforeIt) {
-    std::u16string text;
-    for (int i = 0; i < 3000; ++i)
-        text += u"\u4E2D";  // columns 0 to 5999
-    for (int i = 0; i < 300; ++i)
-        text += u"0123456789";  // columns 6000 to 8999
-    text += u"\t";              // columns 9000 to 9007
+    std::u16string text = WideThenDigits();  // columns 0 to 8999
+    text += u"\t";                           // columns 9000 to 9007
     for (int i = 0; i < 300; ++i)
         text += u"0123456789";  // columns 9008 to 12007
     text += u"XY\tEND";
