@@ -13,16 +13,16 @@ fail() {
   exit 1
 }
 screen() { tmux capture-pane -p -t "$session"; }
-# Waits until the screen shows the text, for up to five seconds.
+# Waits until the screen shows the text, for up to fifteen seconds (a loaded machine is slow).
 wait_for() {
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     screen | grep -qF -- "$1" && return 0
     sleep 0.1
   done
   fail "the screen never showed: $1"
 }
 wait_gone() {
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     screen | grep -qF -- "$1" || return 0
     sleep 0.1
   done
