@@ -14,6 +14,7 @@ namespace {
 // A message for the user about the start-up file, shown once MainWindow is on screen.
 LPCWSTR PendingStartupMessage = nullptr;
 LPCWSTR PendingStartupCaption = nullptr;
+UINT PendingStartupIcon = 0;
 
 const WCHAR kCutAtZeroText[] =
     TEXT("This file holds a zero byte. Only the text before it is shown, and saving it will leave out the rest.");
@@ -111,10 +112,20 @@ void ShowWarning(LPCWSTR text) {
     MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING);
 }
 
+// How a write ended: the Win32 error (ERROR_SUCCESS when it was written), and whether what the file
+// held before is still whole.
+struct WriteResult {
+    DWORD error = ERROR_SUCCESS;
+    bool fileUnchanged = false;
+};
+
 // Why a file could not be written, in words for the user.
-LPCWSTR WriteFailureText(DWORD error) {
-    switch (error) {
+LPCWSTR WriteFailureText(const WriteResult &result) {
+    switch (result.error) {
         case ERROR_DISK_FULL:
+            if (result.fileUnchanged)
+                return TEXT("The file could not be saved: the disk is full. The file has not been changed; your ")
+                    TEXT("text is still here.");
             return TEXT("The file could not be saved: the disk is full. The file may be incomplete; your text is ")
                 TEXT("still here.");
         case ERROR_ACCESS_DENIED:
@@ -147,8 +158,8 @@ Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
     return Narrowed::Text;
 }
 
-// Writes all the bytes and cuts the file there; a write that stops short is a failure, never success.
-bool WriteAll(HANDLE file, const char *bytes, DWORD length) {
+// Writes all the bytes where the file stands; a write that stops short is a failure, never success.
+bool WriteBytes(HANDLE file, const char *bytes, DWORD length) {
     DWORD total = 0;
     while (total < length) {
         DWORD written = 0;
@@ -159,20 +170,54 @@ bool WriteAll(HANDLE file, const char *bytes, DWORD length) {
         }
         total += written;
     }
-    return SetEndOfFile(file) != FALSE;
+    return true;
 }
 
-// Opens path as the creation mode says and writes the bytes; false, with the reason shown, on failure.
-bool WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int length) {
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
-    bool ok = file.Valid() && WriteAll(file.Get(), bytes, (DWORD)length);
+// The error of the call that just failed; one that failed without saying why must not read as success.
+DWORD FailureCode() {
     DWORD error = GetLastError();
-    if (ok && !file.Close()) {
-        ok = false;
-        error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+bool MoveTo(HANDLE file, DWORD position) {
+    return SetFilePointer(file, LONG(position), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
+}
+
+// Overwrites a file with the bytes and cuts it after them. What lies beyond the file's old end is written
+// first: that is what needs new room on the disk, and when there is none, the file is cut back to its old
+// length and keeps its old bytes. The old bytes are then overwritten where they stand, which needs no room.
+WriteResult Overwrite(HANDLE file, const char *bytes, DWORD length) {
+    WriteResult result;
+    DWORD high = 0;
+    DWORD oldSize = GetFileSize(file, &high);
+    if (oldSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) oldSize = 0;
+    if (high != 0) oldSize = MAXDWORD;
+    if (length > oldSize) {
+        if (!MoveTo(file, oldSize) || !WriteBytes(file, bytes + oldSize, length - oldSize)) {
+            result.error = FailureCode();
+            result.fileUnchanged = MoveTo(file, oldSize) && SetEndOfFile(file);
+            return result;
+        }
     }
-    if (!ok) ShowError(WriteFailureText(error));
-    return ok;
+    if (!MoveTo(file, 0) || !WriteBytes(file, bytes, std::min(length, oldSize)) || !MoveTo(file, length) ||
+        !SetEndOfFile(file))
+        result.error = FailureCode();
+    return result;
+}
+
+// Opens path as the creation mode says and writes the bytes.
+WriteResult WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int length) {
+    WriteResult result;
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        result.error = FailureCode();
+        result.fileUnchanged = true;
+        return result;
+    }
+    result = Overwrite(file.Get(), bytes, (DWORD)length);
+    if (result.error == ERROR_SUCCESS && !file.Close()) result.error = FailureCode();
+    return result;
 }
 
 // A failed save leaves the document as it was: modified, under its name, with Save available again.
@@ -211,12 +256,12 @@ void OpenDocument(LPCWSTR path) {
     {
         WaitCursor wait;
         status = ReadTextFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, read);
+        // The editor keeps its old text when it has no memory for the new one.
+        if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.c_str()))
+            status = ReadStatus::TooLarge;
         if (status != ReadStatus::TooLarge) {
             CopyPath(DocumentPath, path);
-            if (status == ReadStatus::CannotOpen)
-                DocumentPath[0] = 0;
-            else
-                SetWindowTextW(EditorControl, read.text.c_str());
+            if (status == ReadStatus::CannotOpen) DocumentPath[0] = 0;
             if (DocumentPath[0])
                 SetDocumentTitle(NameOfPath(path), false);
             else
@@ -235,12 +280,13 @@ void SaveDocument() {
     int length = 0;
     std::unique_ptr<char[]> bytes;
     if (!TextToSave(bytes, length)) return;
-    bool saved;
+    WriteResult written;
     {
         WaitCursor wait;
-        saved = WriteTextFile(DocumentPath, OPEN_EXISTING, bytes.get(), length);
+        written = WriteTextFile(DocumentPath, OPEN_EXISTING, bytes.get(), length);
     }
-    if (!saved) {
+    if (written.error != ERROR_SUCCESS) {
+        ShowError(WriteFailureText(written));
         KeepUnsaved();
         return;
     }
@@ -258,11 +304,11 @@ void SaveDocumentAs(LPCWSTR path) {
         KeepUnsaved();
         return;
     }
-    bool saved;
+    WriteResult written;
     {
         WaitCursor wait;
-        saved = WriteTextFile(path, CREATE_ALWAYS, bytes.get(), length);
-        if (saved) {
+        written = WriteTextFile(path, CREATE_ALWAYS, bytes.get(), length);
+        if (written.error == ERROR_SUCCESS) {
             CopyPath(DocumentPath, path);
             if (DocumentPath[0]) SetDocumentTitle(NameOfPath(path), false);
             EnableSaveItem(false);
@@ -270,7 +316,10 @@ void SaveDocumentAs(LPCWSTR path) {
             SetDocumentTitle(nullptr, false);
         }
     }
-    if (!saved) KeepUnsaved();
+    if (written.error != ERROR_SUCCESS) {
+        ShowError(WriteFailureText(written));
+        KeepUnsaved();
+    }
 }
 
 void ReadStartupFile(LPCWSTR commandLine) {
@@ -279,18 +328,20 @@ void ReadStartupFile(LPCWSTR commandLine) {
     CopyPath(DocumentPath, commandLine);
     ReadText read;
     ReadStatus status = ReadTextFile(DocumentPath, 0, read);
+    if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.c_str())) status = ReadStatus::TooLarge;
     if (status != ReadStatus::Read) {
         DocumentPath[0] = 0;
         if (status == ReadStatus::TooLarge) {
             PendingStartupMessage = kTooLargeText;
             PendingStartupCaption = TEXT("Error");
+            PendingStartupIcon = MB_ICONERROR;
         }
         return;
     }
-    SetWindowTextW(EditorControl, read.text.c_str());
     if (read.cutAtZero) {
         PendingStartupMessage = kCutAtZeroText;
         PendingStartupCaption = TEXT("Warning");
+        PendingStartupIcon = MB_ICONWARNING;
     }
 }
 
@@ -298,10 +349,11 @@ void ReportStartupFileProblem() {
     if (!PendingStartupMessage) return;
     LPCWSTR text = PendingStartupMessage;
     PendingStartupMessage = nullptr;
-    MessageBoxW(MainWindow, text, PendingStartupCaption, MB_OK | MB_ICONWARNING);
+    MessageBoxW(MainWindow, text, PendingStartupCaption, MB_OK | PendingStartupIcon);
 }
 
 void ResetTextFileState() {
     PendingStartupMessage = nullptr;
     PendingStartupCaption = nullptr;
+    PendingStartupIcon = 0;
 }

@@ -3,6 +3,7 @@
 // where we depart on purpose (line breaks at LF and CR, Enter typing the text's own break, Up and Down
 // keeping their column, EM_GETSEL packing -1 above 65,535, EM_UNDO with nothing to undo).
 #include "platform/posix/headless/headless.h"
+#include "tests/support/allocation_budget.h"
 
 #include <gtest/gtest.h>
 
@@ -574,6 +575,26 @@ TEST_F(EditTest, SetTextIgnoresTheLimit) {
     Send(edit, EM_SETLIMITTEXT, 5);
     SetWindowTextW(edit, u"0123456789");
     EXPECT_EQ(GetWindowTextLengthW(edit), 10);
+}
+
+TEST_F(EditTest, ATextThereIsNoMemoryForIsRefusedAndTheOldOneStays) {
+    HWND edit = Make(kNoWrap, u"old line\r\nsecond");
+    std::u16string big(200000, u'b');
+    for (size_t i = 40; i < big.size(); i += 41)
+        big[i] = u'\n';
+    BOOL set;
+    {
+        testing_support::AllocationBudget budget(100000);
+        set = SetWindowTextW(edit, big.c_str());
+        EXPECT_TRUE(budget.Refused());
+    }
+    EXPECT_FALSE(set);
+    EXPECT_EQ(Received(), Codes({EN_ERRSPACE}));
+    EXPECT_EQ(Text(edit), u"old line\r\nsecond");
+    EXPECT_EQ(Send(edit, EM_GETLINECOUNT), 2);
+    // With memory again, the same text goes in.
+    EXPECT_TRUE(SetWindowTextW(edit, big.c_str()));
+    EXPECT_EQ(GetWindowTextLengthW(edit), 200000);
 }
 
 TEST_F(EditTest, TypingAtTheLimitDropsTheCharacterAndSendsOnlyMaxText) {

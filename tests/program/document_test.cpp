@@ -1,6 +1,7 @@
 // The document's state and title, New, Save, and reading and writing text files.
 #include "document/textfile.h"
 #include "tests/program/harness.h"
+#include "tests/support/allocation_budget.h"
 
 #include <filesystem>
 #include <sys/mount.h>
@@ -183,15 +184,25 @@ TEST_F(DocumentTest, ASaveThatFillsTheDiskIsReportedAndNeverTakenAsDone) {
         GTEST_SKIP() << "mounting a small file system needs root";
     WriteFile("small/doc.txt", "short");
     std::string box;
+    bool unchangedWhileAsked = false;
     screen.Then([] {
         OpenDocument(u"\\small\\doc.txt");
         SetWindowTextW(EditorControl, std::u16string(200000, u'z').c_str());
         SendMessageW(EditorControl, EM_REPLACESEL, FALSE, (LPARAM)u"!");
     });
-    Menu({kFile, kSave}).Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Menu({kFile, kSave})
+        .Then([&] {
+            box = screen.Text();
+            unchangedWhileAsked = ReadFile("small/doc.txt") == "short";
+        })
+        .Key(VK_TSOFT1);
     Run();
     umount2(RootPath("small").c_str(), MNT_DETACH);
     EXPECT_NE(box.find("disk is full"), std::string::npos) << box;
+    // The new text did not fit, so the file keeps its old bytes, and the box says so.
+    EXPECT_TRUE(unchangedWhileAsked);
+    EXPECT_NE(box.find("The file has not been"), std::string::npos) << box;
+    EXPECT_EQ(box.find("(busy)"), std::string::npos) << box;
     EXPECT_TRUE(DirtyFlag);
     EXPECT_EQ(Title(), u"Scrivel - doc.txt *");
     EXPECT_EQ(std::u16string(DocumentPath), u"\\small\\doc.txt");
@@ -241,6 +252,27 @@ TEST_F(DocumentTest, AFileOverFourGigabytesIsRefusedAndTheDocumentStays) {
     screen.Then([] { OpenDocument(u"\\big.txt"); });
     screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Run(u"\\small.txt");
+    EXPECT_NE(box.find("too large"), std::string::npos) << box;
+    EXPECT_EQ(EditorText(), u"small");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\small.txt");
+    EXPECT_EQ(Title(), u"Scrivel - small.txt");
+}
+
+TEST_F(DocumentTest, AFileTheEditorHasNoMemoryForIsRefusedAndTheDocumentStays) {
+    const size_t size = 400000;
+    WriteFile("small.txt", "small");
+    WriteFile("big.txt", std::string(size, 'b'));
+    std::string box;
+    bool refused = false;
+    screen.Then([&] {
+        // Room for the file's bytes and their widened copy, not for the editor's own.
+        testing_support::AllocationBudget budget(3 * size + 100000);
+        OpenDocument(u"\\big.txt");
+        refused = budget.Refused();
+    });
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\small.txt");
+    EXPECT_TRUE(refused);
     EXPECT_NE(box.find("too large"), std::string::npos) << box;
     EXPECT_EQ(EditorText(), u"small");
     EXPECT_EQ(std::u16string(DocumentPath), u"\\small.txt");

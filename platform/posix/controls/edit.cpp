@@ -11,6 +11,7 @@
 #include "platform/posix/internal.h"
 
 #include <algorithm>
+#include <new>
 #include <climits>
 #include <string>
 
@@ -498,7 +499,13 @@ LRESULT OnSize(EditState &s) {
 }
 
 LRESULT OnSetText(EditState &s, const WCHAR *text) {
-    s.layout.Assign(text ? text : u"", text ? std::char_traits<char16_t>::length(text) : 0);
+    // As in Win32, a text the control has no memory for is refused and the old one stays.
+    try {
+        s.layout.Assign(text ? text : u"", text ? std::char_traits<char16_t>::length(text) : 0);
+    } catch (const std::bad_alloc &) {
+        Notify(s.hwnd, EN_ERRSPACE);
+        return FALSE;
+    }
     s.undo = UndoRecord{};
     s.modified = false;
     s.anchor = s.caret = 0;

@@ -2,6 +2,7 @@
 #include "platform/posix/controls/edit_text.h"
 
 #include <algorithm>
+#include <new>
 
 namespace posix::edit {
 
@@ -114,14 +115,21 @@ size_t TextStore::BytesHeld() const {
 // Changing
 // ---------------------------------------------------------------------------------------------------
 
+// A text too large to hold leaves the old one in place (and std::bad_alloc to the caller).
 void TextStore::Assign(const char16_t *text, size_t count) {
-    blocks_.clear();
-    blocks_.shrink_to_fit();
-    blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
-    AppendBlocks(0, text, count);
-    for (Block &b : blocks_)
-        FindStarts(b);
-    Recount();
+    std::vector<Block> previous;
+    previous.swap(blocks_);
+    try {
+        blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
+        AppendBlocks(0, text, count);
+        for (Block &b : blocks_)
+            FindStarts(b);
+        Recount();
+    } catch (const std::bad_alloc &) {
+        blocks_.swap(previous);
+        Recount();  // only shrinks or keeps the tables, so it needs no memory
+        throw;
+    }
 }
 
 void TextStore::Replace(size_t from, size_t to, const char16_t *text, size_t count) {

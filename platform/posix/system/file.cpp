@@ -17,15 +17,27 @@ namespace posix {
 
 namespace {
 
+DWORD WriteError(int error) {
+    return error == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(error, std::string());
+}
+
 class FileObject : public KernelObject {
 public:
     FileObject(int fd, DWORD access, DWORD share, dev_t device, ino_t inode)
         : fd(fd), access(access), share(share), device(device), inode(inode) {}
-    ~FileObject() override { close(fd); }
+    ~FileObject() override {
+        if (fd >= 0) close(fd);
+    }
+    // Some file systems (network, FUSE) report a failed write-back only when the file is closed.
+    DWORD Close() override {
+        int result = close(fd), error = errno;
+        fd = -1;
+        return result == 0 || error == EINTR ? ERROR_SUCCESS : WriteError(error);
+    }
     bool CanRead() const { return access & GENERIC_READ; }
     bool CanWrite() const { return access & GENERIC_WRITE; }
 
-    const int fd;
+    int fd;
     const DWORD access;  // GENERIC_READ and GENERIC_WRITE bits asked for
     const DWORD share;   // FILE_SHARE_* granted to later opens
     const dev_t device;  // identity of the file, for the share check
@@ -102,7 +114,15 @@ bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, m
     }
 }
 
+// Opening a device or a pipe can itself act (a writer waiting on a pipe goes on, a device wakes up), so
+// anything that is already known not to be a regular file is refused before it is opened.
+bool KnownNotRegular(const std::string &path, DWORD creation) {
+    struct stat st;
+    return creation != CREATE_NEW && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD creation, DWORD flagsAndAttributes) {
+    if (KnownNotRegular(path, creation)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     Opened opened;
     if (!OpenForDisposition(path, AccessFlags(access), creation, mode, opened))
@@ -134,10 +154,6 @@ FileObject *FileFromHandle(HANDLE handle) {
     FileObject *file = LookupHandleAs<FileObject>(handle);
     if (!file) SetLastError(ERROR_INVALID_HANDLE);
     return file;
-}
-
-DWORD WriteError(int error) {
-    return error == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(error, std::string());
 }
 
 // Attributes from what Linux knows; fsFlags are the flags of the file system holding the file.

@@ -13,6 +13,9 @@ public:
     virtual ~KernelObject() = default;
     // A directory search is closed with FindClose only.
     virtual bool ClosedByCloseHandle() const { return true; }
+    // Lets go of what the object holds before it is destroyed; an error a file system reports only
+    // now (a write-back that failed) comes back as a Win32 error code.
+    virtual DWORD Close() { return ERROR_SUCCESS; }
 };
 
 HANDLE InsertHandle(std::unique_ptr<KernelObject> object);

@@ -87,7 +87,12 @@ BOOL CloseHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    DWORD error = object->Close();
     EraseHandle(handle);
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return FALSE;
+    }
     return TRUE;
 }
 
