@@ -14,17 +14,19 @@ namespace {
 constexpr int kTitleLength = MAX_PATH;
 
 // Composes "Scrivel - NAME MARKER" (or, with no marker at all, "Scrivel - NAME") into the title's
-// buffer; a name too long for it is cut, never overrun.
+// buffer. A name too long for it is cut, never overrun, and never at the cost of the marker.
 void ComposeTitle(WCHAR *title, LPCWSTR name, LPCWSTR marker) {
-    WString composed = TEXT("Scrivel - ");
-    composed += name;
+    WString ending;
     if (marker) {
-        composed += TEXT(" ");
-        composed += marker;
+        ending = TEXT(" ");
+        ending += marker;
     }
-    size_t n = std::min<size_t>(composed.size(), kTitleLength - 1);
-    composed.copy(title, n);
-    title[n] = 0;
+    WString composed = TEXT("Scrivel - ");
+    size_t room = kTitleLength - 1 - composed.size() - ending.size();
+    composed.append(name, std::min(wcslen(name), room));
+    composed += ending;
+    composed.copy(title, composed.size());
+    title[composed.size()] = 0;
 }
 
 }  // namespace
@@ -88,7 +90,7 @@ void OnEditorChanged(HWND sender) {
 }
 
 LRESULT NewDocument() {
-    if (!ConfirmDiscard()) return 1;
+    if (!RestoreEditor(MainWindow) || !ConfirmDiscard()) return 1;
     EnableSaveItem(false);
     EnableSaveAsItem(false);
     SetWindowTextW(EditorControl, TEXT(""));

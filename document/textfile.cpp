@@ -247,6 +247,7 @@ bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
 }  // namespace
 
 void OpenDocument(LPCWSTR path) {
+    if (!RestoreEditor(MainWindow)) return;
     if (wcslen(path) >= MAX_PATH) {
         ShowError(TEXT("The path of this file is too long to open. The document has not been changed."));
         return;
@@ -277,6 +278,7 @@ void OpenDocument(LPCWSTR path) {
 }
 
 void SaveDocument() {
+    if (!RestoreEditor(MainWindow)) return;
     int length = 0;
     std::unique_ptr<char[]> bytes;
     if (!TextToSave(bytes, length)) return;
@@ -296,6 +298,7 @@ void SaveDocument() {
 }
 
 void SaveDocumentAs(LPCWSTR path) {
+    if (!RestoreEditor(MainWindow)) return;
     int length = 0;
     std::unique_ptr<char[]> bytes;
     if (!TextToSave(bytes, length)) return;

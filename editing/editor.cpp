@@ -48,6 +48,28 @@ bool RebuildEditor(HWND window, bool wrap) {
     return EditorControl != nullptr;
 }
 
+// Destroys the editor and the font it shows, which no other editor shows.
+void DestroyEditor() {
+    HFONT font = (HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0);
+    DestroyWindow(EditorControl);
+    if (font) DeleteObject(font);
+    EditorControl = nullptr;
+}
+
+// Makes an editor (of the kind asked for, else of the other) and gives it the text. When no editor can be
+// made or hold the text, there is none and the text waits in KeptText; the user is told.
+bool BuildEditorWithText(HWND window, bool wrap, WString &text) {
+    if (RebuildEditor(window, wrap)) {
+        if (FontSize > 0) ApplyEditorFont();
+        if (SetWindowTextW(EditorControl, text.c_str())) return true;
+        DestroyEditor();
+    }
+    KeptText = std::move(text);
+    MessageBoxW(window, TEXT("The editor could not be rebuilt. Your text is kept; try again."), TEXT("Error"),
+                MB_OK | MB_ICONERROR);
+    return false;
+}
+
 }  // namespace
 
 void CreateEditorControl(HWND parent, bool wrap) {
@@ -86,24 +108,22 @@ LRESULT ToggleWordWrap(HWND window) {
     // The packed form of the selection holds 16 bits a position; the out-values hold all of them.
     DWORD start = 0, end = 0;
     SendMessageW(EditorControl, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
-    // The old editor's font is shown by no editor once it is gone.
-    HFONT oldFont = (HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0);
-    DestroyWindow(EditorControl);
-    if (oldFont) DeleteObject(oldFont);
-    EditorControl = nullptr;
-    if (!RebuildEditor(window, !wrapWasOn)) {
-        KeptText = std::move(text);
-        MessageBoxW(window, TEXT("The editor could not be rebuilt. Your text is kept; try again."), TEXT("Error"),
-                    MB_OK | MB_ICONERROR);
-        return 1;
-    }
-    if (FontSize > 0) ApplyEditorFont();
-    SetWindowTextW(EditorControl, text.c_str());
+    DestroyEditor();
+    if (!BuildEditorWithText(window, !wrapWasOn, text)) return 1;
     SendMessageW(EditorControl, EM_SETSEL, start, end);
     SendMessageW(EditorControl, EM_SCROLLCARET, 0, 0);
     SetFocus(EditorControl);
     UpdateWindow(window);
     return 1;
+}
+
+bool RestoreEditor(HWND window) {
+    if (EditorControl) return true;
+    WString text = std::move(KeptText);
+    KeptText.clear();
+    if (!BuildEditorWithText(window, WordWrapChecked(), text)) return false;
+    SetFocus(EditorControl);
+    return true;
 }
 
 LRESULT CALLBACK EditorKeyFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

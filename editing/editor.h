@@ -16,6 +16,10 @@ extern LONG FontSize;
 void CreateEditorControl(HWND parent, bool wrap);
 void ApplyEditorFont();
 LRESULT ToggleWordWrap(HWND window);
+// After a word-wrap change that could not make an editor, the text waits outside any editor. Work that
+// reads or replaces the text first calls this to make one again; false (the user told) when it still
+// cannot, and the work must not go on.
+bool RestoreEditor(HWND window);
 LRESULT CALLBACK EditorKeyFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void ResetEditorState();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it in this terminal. Arguments go to the editor (see --help).
+# Builds the editor and starts it in this terminal. Arguments go to the editor (see --help); relative
+# paths among them are taken from the folder you start this script in.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target scrivel >/dev/null
-exec build/scrivel "$@"
+repo=$(cd "$(dirname "$0")/.." && pwd)
+"$repo/scripts/setup.sh"
+cmake -S "$repo" -B "$repo/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$repo/build" --target scrivel >/dev/null
+exec "$repo/build/scrivel" "$@"

@@ -209,6 +209,17 @@ TEST_F(DocumentTest, ASaveThatFillsTheDiskIsReportedAndNeverTakenAsDone) {
     EXPECT_EQ(EditorText().size(), 200001u);
 }
 
+TEST_F(DocumentTest, ANameTooLongForTheTitleIsCutButTheMarkerStays) {
+    const std::string name = std::string(251, 'n') + ".txt";
+    WriteFile(name, "text");
+    CaretToEnd().Type(u"!");
+    Run(u"\\" + std::u16string(name.begin(), name.end()));
+    std::u16string title = Title();
+    EXPECT_EQ(title.size(), size_t(MAX_PATH - 1));
+    EXPECT_EQ(title.substr(0, 14), u"Scrivel - nnnn");
+    EXPECT_EQ(title.substr(title.size() - 3), u"n *");
+}
+
 TEST_F(DocumentTest, SaveAsWritesTheFileAndMakesItCurrent) {
     screen.Type(u"fresh").Then([] { SaveDocumentAs(u"\\new.txt"); });
     Run();

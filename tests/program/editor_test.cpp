@@ -1,5 +1,7 @@
 // The editor in MainWindow and the Word wrap command that rebuilds it.
+#include "document/textfile.h"
 #include "tests/program/harness.h"
+#include "tests/support/allocation_budget.h"
 
 namespace {
 
@@ -227,6 +229,65 @@ TEST_F(EditorTest, WhenNoEditorCanBeMadeTheUserIsToldAndTheTextComesBackLater) {
     EXPECT_NE(box.find("Error"), std::string::npos) << box;
     ASSERT_TRUE(IsWindow(EditorControl));
     EXPECT_EQ(EditorText(), u"precious words");
+}
+
+// Work on the document while no editor exists first brings the kept text back into one, so the kept
+// text can never turn up later in another document.
+TEST_F(EditorTest, OpeningAFileWhileNoEditorExistsBringsTheKeptTextBackFirst) {
+    WriteFile("other.txt", "the other file");
+    HHOOK hook = nullptr;
+    std::u16string textBeforeOpen;
+    screen.Type(u"precious words").Then([&] {
+        g_refusals = 2;
+        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
+    });
+    Menu({5, 1}).Key(VK_TSOFT1);
+    screen.Then([&] {
+        UnhookWindowsHookEx(hook);
+        textBeforeOpen = EditorText();
+        OpenDocument(u"\\other.txt");
+    });
+    Menu({5, 1});
+    Run();
+    EXPECT_EQ(textBeforeOpen, u"") << "no editor while the text is kept";
+    EXPECT_EQ(EditorText(), u"the other file");
+    EXPECT_EQ(Title(), u"Scrivel - other.txt ");
+}
+
+TEST_F(EditorTest, NewWhileNoEditorExistsAsksAboutTheKeptText) {
+    HHOOK hook = nullptr;
+    std::string question;
+    screen.Type(u"precious words").Then([&] {
+        g_refusals = 2;
+        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
+    });
+    Menu({5, 1}).Key(VK_TSOFT1).Then([&] { UnhookWindowsHookEx(hook); });
+    Menu({1, 2}).Then([&] { question = screen.Text(); }).Key(VK_TSOFT2);
+    Run();
+    EXPECT_NE(question.find("discard"), std::string::npos) << question;
+    ASSERT_TRUE(IsWindow(EditorControl));
+    EXPECT_EQ(EditorText(), u"precious words");
+    EXPECT_TRUE(DirtyFlag);
+}
+
+TEST_F(EditorTest, WhenTheNewEditorHasNoMemoryForTheTextTheTextIsKept) {
+    const std::u16string text = Words(300000);
+    std::string box;
+    bool refused = false;
+    screen.Then([&] { SetWindowTextW(EditorControl, text.c_str()); });
+    screen.Then([&] {
+        // Room for the copy of the text taken before the old editor goes, not for the new editor's.
+        testing_support::AllocationBudget budget(2 * text.size() + 200000);
+        ToggleWordWrap(MainWindow);
+        refused = budget.Refused();
+    });
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Menu({5, 1});
+    Run();
+    EXPECT_TRUE(refused);
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    ASSERT_TRUE(IsWindow(EditorControl));
+    EXPECT_EQ(EditorText(), text);
 }
 
 }  // namespace

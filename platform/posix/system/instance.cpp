@@ -236,10 +236,21 @@ std::string EncodeObjectName(const U16String &name) {
     return encoded.substr(0, kMaxLength) + tail;
 }
 
-std::string RuntimeDirectory() {
+// The user's runtime folder. Without XDG_RUNTIME_DIR (a login by another route, sudo) the folder a
+// login session would have named is taken when it is there, so that the same user still meets one
+// instance, whichever way the editor was started.
+std::string UserRuntimeFolder() {
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = (runtime && runtime[0] == '/') ? std::string(runtime) + "/scrivel"
-                                                        : "/tmp/scrivel-" + std::to_string(geteuid());
+    if (runtime && runtime[0] == '/') return runtime;
+    std::string session = "/run/user/" + std::to_string(geteuid());
+    struct stat st;
+    if (stat(session.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid()) return session;
+    return std::string();
+}
+
+std::string RuntimeDirectory() {
+    std::string runtime = UserRuntimeFolder();
+    std::string folder = runtime.empty() ? "/tmp/scrivel-" + std::to_string(geteuid()) : runtime + "/scrivel";
     return UsableFolder(folder) ? folder : std::string();
 }
 
