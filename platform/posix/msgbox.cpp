@@ -78,17 +78,27 @@ public:
     }
 
     void Draw(CellGrid &grid) override {
-        int maxWidth = std::max(grid.Cols() - 4, 8);
+        // The box stands between the title row and the soft-key row, and fits the screen's width.
+        int rows = grid.Rows() - 2;
+        if (rows <= 0 || grid.Cols() <= 0) return;
+        if (rows < 3) {
+            // No room for a frame: the text alone, as much of it as the rows hold.
+            std::vector<U16String> lines = WrapText(text_, grid.Cols());
+            grid.Fill(0, 1, grid.Cols(), 1 + rows, U' ', kAttrNone);
+            for (int i = 0; i < rows && i < (int)lines.size(); ++i)
+                grid.Put(0, 1 + i, lines[i], kAttrNone);
+            return;
+        }
+        int maxWidth = std::min(std::max(grid.Cols() - 4, 8), grid.Cols());
         std::vector<U16String> lines = WrapText(text_, maxWidth - 4);
         int width = std::max<int>((int)caption_.size() + 6, 20);
         for (const U16String &l : lines)
             width = std::max<int>(width, (int)l.size() + 4);
         width = std::min(width, maxWidth);
-        int available = std::max(grid.Rows() - 4, 3);
-        if ((int)lines.size() > available - 2) lines.resize(std::max(available - 2, 1));
+        if ((int)lines.size() > rows - 2) lines.resize(rows - 2);
         int height = (int)lines.size() + 2;
         int left = (grid.Cols() - width) / 2;
-        int top = std::max(1, (grid.Rows() - height) / 2);
+        int top = 1 + (rows - height) / 2;
         DrawFrame(grid, left, top, left + width, top + height);
         grid.Put(left + 2, top, u" " + caption_ + u" ", kAttrBold, left + 1, left + width - 1);
         for (size_t i = 0; i < lines.size(); ++i)

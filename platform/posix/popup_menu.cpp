@@ -26,7 +26,8 @@ namespace {
 
 struct Level {
     HMENU menu;
-    int selected;  // index into the menu's items, or -1
+    int selected;   // index into the menu's items, or -1
+    int first = 0;  // the first item in sight, when the box is too short for all of them
 };
 
 U16String WithoutPrefix(const U16String &text) {
@@ -65,12 +66,14 @@ public:
     }
 
     void Draw(CellGrid &grid) override {
-        int bottom = grid.Rows() - 1;  // the boxes stand on the soft-key row
+        // The boxes stand on the soft-key row, between it and the title row; each submenu a row higher
+        // while that leaves it room for its frame and an item.
+        int bottom = grid.Rows() - 1;
         int right = grid.Cols();
         for (size_t i = 0; i < levels_.size(); ++i) {
             DrawLevel(grid, levels_[i], right, bottom, i + 1 == levels_.size());
             right = std::max(right - 4, 12);
-            bottom = std::max(bottom - 1, 2);
+            if (bottom >= 5) --bottom;
         }
     }
 
@@ -137,7 +140,7 @@ private:
         done_ = true;
     }
 
-    void DrawLevel(CellGrid &grid, const Level &level, int right, int bottom, bool current) const {
+    void DrawLevel(CellGrid &grid, Level &level, int right, int bottom, bool current) const {
         Menu *m = Items(level);
         if (!m) return;
         std::vector<U16String> lines;
@@ -155,25 +158,46 @@ private:
             width = std::max<int>(width, (int)line.size() + 2);
             lines.push_back(line);
         }
-        int height = (int)lines.size() + 2;
+        // Rows 1 to bottom - 1 are the box's; too few for a frame, the items stand without one.
+        right = std::min(right, grid.Cols());
+        int rows = bottom - 1;
+        if (right <= 0 || rows <= 0) return;
+        int count = (int)lines.size();
+        int frame = rows >= 3 ? 1 : 0;
+        int shown = std::min(count, rows - 2 * frame);
+        // The box scrolls to keep the highlighted item in sight.
+        if (level.selected >= 0) {
+            level.first = std::min(level.first, level.selected);
+            level.first = std::max(level.first, level.selected - shown + 1);
+        }
+        level.first = std::clamp(level.first, 0, std::max(count - shown, 0));
+        int height = shown + 2 * frame;
         int left = std::max(0, right - width - 2);
-        int top = std::max(1, bottom - height);
-        DrawFrame(grid, left, top, std::min(right, grid.Cols()), top + height);
-        for (size_t i = 0; i < m->items.size(); ++i) {
-            int row = top + 1 + (int)i;
-            if (row >= top + height - 1) break;
+        int top = bottom - height;
+        if (frame) {
+            DrawFrame(grid, left, top, right, bottom);
+            // Arrows on the frame tell of items above or below the ones in sight.
+            if (right - 3 > left && level.first > 0) grid.Put(right - 3, top, u"\u25B2", kAttrNone);
+            if (right - 3 > left && level.first + shown < count) grid.Put(right - 3, bottom - 1, u"\u25BC", kAttrNone);
+        } else {
+            grid.Fill(left, top, right, bottom, U' ', kAttrNone);
+        }
+        int inLeft = left + frame, inRight = right - frame;
+        for (int k = 0; k < shown; ++k) {
+            int i = level.first + k;
+            int row = top + frame + k;
             const MenuItem &item = m->items[i];
             if (item.type == MFT_SEPARATOR) {
-                grid.Fill(left + 1, row, right - 1, row + 1, U'\u2500', kAttrNone);
+                grid.Fill(inLeft, row, inRight, row + 1, U'\u2500', kAttrNone);
                 continue;
             }
             unsigned char attr = (item.state & MFS_GRAYED) ? kAttrDim : kAttrNone;
-            if ((int)i == level.selected && current)
+            if (i == level.selected && current)
                 attr = kAttrReverse;
-            else if ((int)i == level.selected)
+            else if (i == level.selected)
                 attr |= kAttrBold;
-            grid.Fill(left + 1, row, right - 1, row + 1, U' ', attr);
-            grid.Put(left + 2, row, lines[i], attr, left + 1, right - 1);
+            grid.Fill(inLeft, row, inRight, row + 1, U' ', attr);
+            grid.Put(inLeft + 1, row, lines[i], attr, inLeft, inRight);
         }
     }
 

@@ -3,6 +3,10 @@
 #include "platform/posix/internal.h"
 
 #include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <langinfo.h>
+#include <locale.h>
 
 namespace posix {
 
@@ -18,31 +22,64 @@ bool InRanges(char32_t ch, const char32_t (*ranges)[2], size_t count) {
     return false;
 }
 
-const char32_t kCombining[][2] = {{0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x0610, 0x061A},
-                                  {0x064B, 0x065F}, {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x1AB0, 0x1AFF},
-                                  {0x1DC0, 0x1DFF}, {0x200B, 0x200F}, {0x20D0, 0x20FF}, {0xFE00, 0xFE0F},
-                                  {0xFE20, 0xFE2F}};
-const char32_t kWide[][2] = {{0x1100, 0x115F},   {0x2E80, 0x303E},  {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-                             {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},  {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-                             {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},  {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
-                             {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD}};
+// Characters that take no room and join nothing: format, direction and invisible-operator characters,
+// the line and paragraph separators, tags. Written raw they would move or hide what the terminal draws
+// around them.
+const char32_t kInvisible[][2] = {{0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},
+                                  {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},
+                                  {0x2028, 0x202E},   {0x2060, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},
+                                  {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+                                  {0x1D173, 0x1D17A}, {0xE0001, 0xE0001}, {0xE0020, 0xE007F}};
 
-// What stands on screen for a character that must not reach the terminal raw.
-char32_t VisibleStandIn(char32_t ch) {
+// A UTF-8 character type, whatever the process's own locale: the terminal measures characters the way the
+// C library does in any UTF-8 locale, and the screen must agree with it even before (or without) a
+// front end choosing a locale.
+locale_t Utf8Locale() {
+    static const locale_t locale = [] {
+        for (const char *name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+            if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(0))) return l;
+        return locale_t(0);
+    }();
+    return locale;
+}
+
+// Columns the terminal gives a character: -1 for one it cannot print, 0 for a combining mark.
+int TerminalColumns(char32_t ch) {
+    if (ch < 0x300) return (ch < 0x20 || (ch >= 0x7F && ch < 0xA0)) ? -1 : 1;
+    if (ch >= 0xD800 && ch <= 0xDFFF) return -1;
+    locale_t utf8 = Utf8Locale();
+    if (!utf8) {
+        // Without a UTF-8 character table the C library knows no widths: one column each.
+        int width = wcwidth(wchar_t(ch));
+        return width < 0 ? 1 : width;
+    }
+    locale_t previous = uselocale(utf8);
+    int width = wcwidth(wchar_t(ch));
+    uselocale(previous);
+    return width;
+}
+
+// What stands on screen for a character, and the columns it takes there. Control characters, invisible
+// ones, lone surrogates and those the terminal cannot print never reach it raw: a visible stand-in of one
+// column takes their place.
+char32_t Shown(char32_t ch, int &columns) {
+    columns = 1;
+    if (ch >= 0x20 && ch < 0x7F) return ch;
     if (ch < 0x20) return 0x2400 + ch;  // the control pictures: NUL shows as a small "NUL" glyph
     if (ch == 0x7F) return 0x2421;
-    if (ch >= 0x80 && ch < 0xA0) return 0xFFFD;
-    if (ch >= 0xD800 && ch <= 0xDFFF) return 0xFFFD;  // a lone surrogate
+    if (InRanges(ch, kInvisible, sizeof kInvisible / sizeof kInvisible[0])) return 0xFFFD;
+    int width = TerminalColumns(ch);
+    if (width < 0) return 0xFFFD;
+    columns = width;
     return ch;
 }
 
 }  // namespace
 
 int CharColumns(char32_t ch) {
-    if (ch < 0x300) return 1;  // Latin, and the control characters, which are shown through a stand-in
-    if (InRanges(ch, kCombining, sizeof kCombining / sizeof kCombining[0])) return 0;
-    if (InRanges(ch, kWide, sizeof kWide / sizeof kWide[0])) return 2;
-    return 1;
+    int columns;
+    Shown(ch, columns);
+    return columns;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -65,8 +102,8 @@ int CellGrid::Put(int col, int row, const U16String &text, unsigned char attr, i
             ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
-        ch = VisibleStandIn(ch);
-        int width = CharColumns(ch);
+        int width;
+        ch = Shown(ch, width);
         if (width == 0) continue;  // a combining mark: the terminal cell holds only its base
         bool fits = col >= clipLeft && col + width <= clipRight;
         if (rowVisible && fits) {
@@ -149,19 +186,69 @@ void PaintTree(Window *w) {
         if (FromHandle(child->handle)) PaintTree(child);
 }
 
+// The text's characters, a surrogate pair taken as the one character it stands for.
+std::vector<char32_t> CodePoints(const U16String &text) {
+    std::vector<char32_t> out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t ch = text[i];
+        if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        out.push_back(ch);
+    }
+    return out;
+}
+
+int TextColumns(const U16String &text) {
+    int columns = 0;
+    for (char32_t ch : CodePoints(text))
+        columns += CharColumns(ch);
+    return columns;
+}
+
+// The ellipsis that starts a cut title: one character where the terminal shows Unicode, dots elsewhere.
+U16String Ellipsis() {
+    const char *codeset = nl_langinfo(CODESET);
+    return codeset && std::strcmp(codeset, "UTF-8") == 0 ? u"\u2026" : u"...";
+}
+
+// The title as it fits in the given columns: a title too long gives up its beginning, so that its end
+// (where the mark of unsaved changes stands) stays in sight.
+U16String FittedTitle(const U16String &title, int columns) {
+    if (TextColumns(title) <= columns) return title;
+    U16String ellipsis = Ellipsis();
+    int room = columns - TextColumns(ellipsis);
+    if (room <= 0) return ellipsis.substr(0, std::max(columns, 0));
+    std::vector<char32_t> chars = CodePoints(title);
+    size_t first = chars.size();
+    int used = 0;
+    while (first > 0 && used + CharColumns(chars[first - 1]) <= room)
+        used += CharColumns(chars[--first]);
+    U16String tail;
+    for (size_t i = first; i < chars.size(); ++i) {
+        char32_t ch = chars[i];
+        if (ch >= 0x10000) {
+            tail += char16_t(0xD800 + ((ch - 0x10000) >> 10));
+            tail += char16_t(0xDC00 + ((ch - 0x10000) & 0x3FF));
+        } else {
+            tail += char16_t(ch);
+        }
+    }
+    // A wide character that did not fit leaves a column over; the ellipsis takes it.
+    return ellipsis + U16String(size_t(room - used), u' ') + tail;
+}
+
 void DrawTitleRow(CellGrid &grid, HWND active) {
     grid.Fill(0, 0, grid.Cols(), 1, U' ', kAttrReverse);
     U16String title;
     if (Overlay *o = TopOverlay()) title = o->Title();
-    if (title.empty()) {
-        if (Window *w = FromHandle(active)) {
-            // A window that keeps its text elsewhere answers WM_GETTEXT.
-            int n = GetWindowTextLengthW(active);
-            title.resize(n + 1);
-            n = GetWindowTextW(active, title.data(), n + 1);
-            title.resize(std::max(n, 0));
-            (void)w;
-        }
+    if (title.empty() && FromHandle(active)) {
+        // A window that keeps its text elsewhere answers WM_GETTEXT.
+        int n = GetWindowTextLengthW(active);
+        title.resize(n + 1);
+        n = GetWindowTextW(active, title.data(), n + 1);
+        title.resize(std::max(n, 0));
     }
     int right = grid.Cols();
     if (WaitCursorShown()) {
@@ -169,7 +256,7 @@ void DrawTitleRow(CellGrid &grid, HWND active) {
         right = std::max(0, grid.Cols() - (int)busy.size());
         grid.Put(right, 0, busy, kAttrReverse | kAttrBold);
     }
-    grid.Put(1, 0, title, kAttrReverse | kAttrBold, 0, right);
+    grid.Put(1, 0, FittedTitle(title, right - 1), kAttrReverse | kAttrBold, 0, right);
 }
 
 void DrawSoftKeyRow(CellGrid &grid, HWND active) {
@@ -190,10 +277,7 @@ void DrawSoftKeyRow(CellGrid &grid, HWND active) {
     if (!left.empty()) grid.Put(0, row, u" " + left + u" ", leftAttr);
     if (!right.empty()) {
         U16String label = u" " + right + u" ";
-        int width = 0;
-        for (char16_t ch : label)
-            width += std::max(CharColumns(ch), 0);
-        grid.Put(std::max(0, grid.Cols() - width), row, label, kAttrReverse);
+        grid.Put(std::max(0, grid.Cols() - TextColumns(label)), row, label, kAttrReverse);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -264,6 +265,23 @@ TEST_F(WindowTest, MessageBoxShowsItsAnswersOnTheSoftKeyRow) {
     EXPECT_EQ(row.substr(row.size() - 4), " No ") << row;
 }
 
+TEST_F(WindowTest, AMessageBoxTakesEveryRowBetweenTitleAndSoftKeysBeforeCuttingItsText) {
+    // Twelve rows: the title, ten for the box (its frame and eight lines of text), the soft keys.
+    HWND top = TopLevel();
+    std::string shown, softKeys;
+    screen
+        .Then([&] {
+            shown = screen.Text();
+            softKeys = screen.Row(11);
+        })
+        .Key(VK_RETURN);
+    MessageBoxW(top, u"one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine", u"Caption", MB_YESNO);
+    for (const char *line : {"Caption", "one", "two", "three", "four", "five", "six", "seven", "eight"})
+        EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
+    EXPECT_EQ(shown.find("nine"), std::string::npos) << shown;
+    EXPECT_EQ(softKeys.rfind(" Yes ", 0), 0u) << softKeys;
+}
+
 TEST_F(WindowTest, AScriptThatRunsDryInsideAMessageBoxFailsInsteadOfHanging) {
     HWND top = TopLevel();
     posix::HeadlessScreen dry(40, 12);
@@ -390,6 +408,70 @@ TEST_F(SoftKeyBarTest, BackClosesOneLevelAndTheRightSoftKeyClosesAll) {
     EXPECT_EQ(after.find("Open"), std::string::npos) << after;
 }
 
+// The highlighted cells between the title row and the soft-key row, as text ('?' for what is not ASCII).
+std::string Highlighted(const posix::CellGrid &grid) {
+    std::string out;
+    for (int r = 1; r + 1 < grid.Rows(); ++r)
+        for (int c = 0; c < grid.Cols(); ++c) {
+            const posix::Cell &cell = grid.At(c, r);
+            if ((cell.attr & posix::kAttrReverse) && !cell.wideTail) out += cell.ch < 0x80 ? char(cell.ch) : '?';
+        }
+    return out;
+}
+
+TEST_F(SoftKeyBarTest, AMenuTallerThanTheScreenScrollsToItsHighlightAndLeavesTheSoftKeysAlone) {
+    // Six rows leave four for the box: its frame and two of the five lines.
+    posix::HeadlessScreen small(40, 6);
+    std::vector<std::string> highlighted, boxBottom, softKeys;
+    auto look = [&] {
+        highlighted.push_back(Highlighted(small.Screen()));
+        boxBottom.push_back(small.Row(4));
+        softKeys.push_back(small.Row(5));
+    };
+    small.Key(VK_TSOFT2).Then(look).Key(VK_DOWN).Then(look).Key(VK_DOWN).Then(look).Key(VK_DOWN).Then(look);
+    small.Key(VK_RETURN);
+    Loop();
+    posix::SetFrontEnd(&screen);
+    const char *expected[] = {"1  Open", "3  Sub", "4  Last", "1  Open"};  // Down wraps from Last to Open
+    ASSERT_EQ(highlighted.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_NE(highlighted[i].find(expected[i]), std::string::npos) << i << ": " << highlighted[i];
+        EXPECT_NE(boxBottom[i].find("\u2518"), std::string::npos) << i << ": " << boxBottom[i];
+        EXPECT_EQ(softKeys[i].rfind(" Select ", 0), 0u) << i << ": " << softKeys[i];
+        EXPECT_EQ(softKeys[i].substr(softKeys[i].size() - 8), " Cancel ") << i << ": " << softKeys[i];
+    }
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kOpen);
+}
+
+TEST_F(SoftKeyBarTest, MenusAndMessageBoxesOnTinyScreensStayInsideAndStillWork) {
+    struct Size {
+        int cols, rows;
+    };
+    for (Size size : {Size{12, 3}, Size{1, 1}, Size{2, 2}, Size{5, 4}, Size{12, 5}, Size{3, 12}}) {
+        SCOPED_TRACE(std::to_string(size.cols) + "x" + std::to_string(size.rows));
+        posix::HeadlessScreen tiny(size.cols, size.rows);
+        std::string menuRow, subRow, boxRow;
+        tiny.Key(VK_TSOFT2).Then([&] { menuRow = tiny.Row(1); }).Key('3', u'3');
+        tiny.Then([&] { subRow = tiny.Row(1); }).Key(VK_RETURN);
+        g_log.clear();
+        Loop();
+        ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+        EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kSub);
+        tiny.Then([&] { boxRow = tiny.Row(1); }).Key(VK_TSOFT2);
+        EXPECT_EQ(MessageBoxW(top, u"Discard the changes?", u"Warning", MB_YESNO), IDNO);
+        EXPECT_EQ(tiny.Failure(), "");
+        EXPECT_EQ(tiny.Screen().Rows(), size.rows);
+        if (size.cols == 12 && size.rows == 3) {
+            // One row between the title and the soft keys: the highlighted item, the box's first line.
+            EXPECT_NE(menuRow.find("1  Open"), std::string::npos) << menuRow;
+            EXPECT_NE(subRow.find("1  Inner"), std::string::npos) << subRow;
+            EXPECT_NE(boxRow.find("Discard"), std::string::npos) << boxRow;
+        }
+    }
+    posix::SetFrontEnd(&screen);
+}
+
 TEST_F(SoftKeyBarTest, OverriddenKeysArriveAsHotKeysOnPressAndRelease) {
     SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TSOFT1,
                  MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
@@ -453,6 +535,97 @@ TEST_F(WindowTest, TitleRowShowsTheActiveWindowAndABusyMarkWhileWaiting) {
     EXPECT_NE(busy.find("busy"), std::string::npos) << busy;
 }
 
+// Sets the process's locale, as a front end does, and puts the one before back.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char *name) : previous_(std::setlocale(LC_ALL, nullptr)) {
+        set_ = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+    bool Set() const { return set_; }
+
+private:
+    std::string previous_;
+    bool set_ = false;
+};
+
+std::u16string Utf16(char32_t ch) {
+    if (ch < 0x10000) return std::u16string(1, char16_t(ch));
+    return {char16_t(0xD800 + ((ch - 0x10000) >> 10)), char16_t(0xDC00 + ((ch - 0x10000) & 0x3FF))};
+}
+
+TEST_F(WindowTest, ALongTitleGivesUpItsBeginningSoThatItsEndStaysInSight) {
+    HWND top = TopLevel();
+    posix::CellGrid grid(40, 2);
+    const std::string title = "Editor - a rather long name for a file.txt *";
+    SetWindowTextW(top, std::u16string(title.begin(), title.end()).c_str());
+    posix::RenderScreen(grid);
+    // 39 columns after the first: the dots, then as much of the end as fits.
+    EXPECT_EQ(grid.RowText(0), " ..." + title.substr(title.size() - 36));
+    {
+        ScopedLocale utf8("C.UTF-8");
+        ASSERT_TRUE(utf8.Set());
+        posix::RenderScreen(grid);
+        EXPECT_EQ(grid.RowText(0), " \u2026" + title.substr(title.size() - 38));
+    }
+    // A wide character that would be cut in half at the start is left out, its column blank.
+    SetWindowTextW(top, (std::u16string(20, u'\u4E00') + u" *!").c_str());
+    posix::RenderScreen(grid);
+    std::string wide;
+    for (int i = 0; i < 16; ++i)
+        wide += "\u4E00";
+    EXPECT_EQ(grid.RowText(0), " ... " + wide + " *!");
+    // A title that fits is shown whole.
+    SetWindowTextW(top, u"Short *");
+    posix::RenderScreen(grid);
+    EXPECT_EQ(grid.RowText(0), " Short *" + std::string(32, ' '));
+}
+
+TEST(CellGridTest, EmojiAndOtherWideCharactersTakeTwoCellsWhateverTheLocale) {
+    const char32_t wide[] = {0x4E00,  0xAC00,  0x2614,  0x26A1,  0x2705, 0x274C,
+                             0x1F300, 0x1F600, 0x1F680, 0x1F97A, 0x1FA70};
+    const char32_t narrow[] = {0xE9, 0x2600, 0x2192, 0x1D400};
+    for (const char *locale : {"C", "C.UTF-8"}) {
+        ScopedLocale scoped(locale);
+        ASSERT_TRUE(scoped.Set()) << locale;
+        for (char32_t ch : wide) {
+            posix::CellGrid grid(6, 1);
+            EXPECT_EQ(grid.Put(0, 0, Utf16(ch) + u"x", posix::kAttrNone), 3)
+                << locale << " " << std::hex << uint32_t(ch);
+            EXPECT_EQ(grid.At(0, 0).ch, ch) << "a surrogate pair is one character";
+            EXPECT_TRUE(grid.At(1, 0).wideTail);
+            EXPECT_EQ(grid.At(2, 0).ch, U'x');
+            EXPECT_EQ(posix::CharColumns(ch), 2);
+        }
+        for (char32_t ch : narrow) {
+            posix::CellGrid grid(6, 1);
+            EXPECT_EQ(grid.Put(0, 0, Utf16(ch) + u"x", posix::kAttrNone), 2)
+                << locale << " " << std::hex << uint32_t(ch);
+            EXPECT_EQ(grid.At(0, 0).ch, ch);
+        }
+        posix::CellGrid grid(6, 1);
+        EXPECT_EQ(grid.Put(0, 0, u"e\u0301x", posix::kAttrNone), 2) << "a combining mark takes no column";
+    }
+}
+
+TEST(CellGridTest, InvisibleAndUnprintableCharactersShowAsAStandInOfOneColumn) {
+    // Direction and format characters, joiners, separators, a tag, a C1 control, non-characters.
+    const char32_t invisible[] = {0x200B, 0x200D, 0x200E, 0x200F,  0x202E, 0x2066, 0x2069,  0x2028,
+                                  0x2029, 0x2060, 0xFEFF, 0xE0001, 0x85,   0xFFFF, 0x10FFFF};
+    for (char32_t ch : invisible) {
+        posix::CellGrid grid(4, 1);
+        EXPECT_EQ(grid.Put(0, 0, u"a" + Utf16(ch) + u"b", posix::kAttrNone), 3) << std::hex << uint32_t(ch);
+        char32_t shown = grid.At(1, 0).ch;
+        EXPECT_NE(shown, ch) << std::hex << uint32_t(ch);
+        EXPECT_EQ(grid.At(2, 0).ch, U'b') << std::hex << uint32_t(ch);
+        EXPECT_EQ(posix::CharColumns(ch), 1) << "measured as it is shown: " << std::hex << uint32_t(ch);
+        // The stand-in itself is printable: it is shown as it is.
+        posix::CellGrid again(2, 1);
+        again.Put(0, 0, Utf16(shown), posix::kAttrNone);
+        EXPECT_EQ(again.At(0, 0).ch, shown);
+    }
+}
+
 TEST(CellGridTest, WideCharactersTakeTwoCellsAndAreCutCleanlyAtTheEdge) {
     posix::CellGrid grid(6, 1);
     grid.Put(0, 0, u"a\u4E00b", posix::kAttrNone);
@@ -471,7 +644,7 @@ TEST_F(WindowTest, ATinyScreenStillRendersWithoutHarm) {
     SetWindowTextW(top, u"A long title");
     posix::CellGrid grid(4, 2);
     posix::RenderScreen(grid);
-    EXPECT_EQ(grid.RowText(0), " A l");
+    EXPECT_EQ(grid.RowText(0), " ...") << "too long for any of it to show";
     posix::SetFrontEnd(&screen);
 }
 

@@ -50,6 +50,20 @@ TEST(KeyMap, ShiftArrowsHoldTheLeftSoftKeyFromTheFirstOne) {
               "+112 +39 -39 +37 -37 +37 -37 -112 +113 -113 ");
 }
 
+TEST(KeyMap, OverABoxShiftArrowsOnlyMoveAndF1IsAPlainPress) {
+    // A box or menu takes a left soft key press as its answer: Shift+Down must not say Yes to it.
+    posix::KeyMap map;
+    map.SetBoxShown(true);
+    EXPECT_EQ(Events(map, {{KEY_SF, kCode}, {KEY_SR, kCode}, {KEY_SLEFT, kCode}}), "+40 -40 +38 -38 +37 -37 ");
+    EXPECT_FALSE(map.SoftKeyHeld());
+    EXPECT_EQ(Events(map, {{KEY_F(1), kCode}, {KEY_DOWN, kCode}}), "+112 -112 +40 -40 ");
+    EXPECT_FALSE(map.SoftKeyHeld());
+    // With the box gone, the first Shift+arrow holds the key again.
+    map.SetBoxShown(false);
+    EXPECT_EQ(Events(map, {{KEY_SF, kCode}}), "+112 +40 -40 ");
+    EXPECT_TRUE(map.SoftKeyHeld());
+}
+
 TEST(KeyMap, EscapeAndBackspaceAreTheBackKey) {
     posix::KeyMap map;
     EXPECT_EQ(Events(map, {{27, kChar}, {127, kChar}, {KEY_BACKSPACE, kCode}}), "+27 -27 +27 -27 +27 -27 ");

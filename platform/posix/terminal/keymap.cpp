@@ -50,7 +50,8 @@ void KeyMap::ReleaseHold(std::deque<InputEvent> &out) {
 }
 
 void KeyMap::Arrow(int vk, bool shifted, std::deque<InputEvent> &out) {
-    if (shifted && !held_) {
+    // A box or menu would take the left soft key as its answer: there Shift only moves, as a plain arrow.
+    if (shifted && !held_ && !boxShown_) {
         held_ = true;
         out.push_back(KeyEvent(VK_TSOFT1, true));
     }
@@ -71,9 +72,12 @@ void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
             case KEY_RESIZE: out.push_back(InputEvent{InputEvent::Resize}); return;
         }
         if (key == KEY_F(1)) {
-            // F1 again ends the hold it started.
+            // F1 again ends the hold it started. A box or menu takes it as a plain press: held there, the
+            // key would stay down after the box has gone.
             if (held_) {
                 ReleaseHold(out);
+            } else if (boxShown_) {
+                PressAndRelease(VK_TSOFT1, 0, out);
             } else {
                 held_ = true;
                 out.push_back(KeyEvent(VK_TSOFT1, true));

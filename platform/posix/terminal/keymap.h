@@ -8,7 +8,8 @@
 namespace posix {
 
 // Turns terminal keys into the phone's key presses and releases, including the emulated hold of the
-// left soft key (F1, or the first Shift+arrow, holds it until the next key that is not an arrow).
+// left soft key (F1, or the first Shift+arrow, holds it until the next key that is not an arrow). Over a
+// message box or popup menu there is no hold: F1 is a plain press there and Shift+arrows only move.
 class KeyMap {
 public:
     // Keys that ncurses reports only by name (xterm's modified keys), given to Translate as key codes.
@@ -18,14 +19,15 @@ public:
     // A key as ncurses reports it: isKeyCode for KEY_* codes, otherwise a character.
     void Translate(int key, bool isKeyCode, std::deque<InputEvent> &out);
     bool SoftKeyHeld() const { return held_; }
-    // A box or menu takes the left soft key as a plain press: the hold it began ends at once.
-    void EndHold() { held_ = false; }
+    // Whether a message box or popup menu is up, for the keys translated from now on.
+    void SetBoxShown(bool shown) { boxShown_ = shown; }
 
 private:
     void PressAndRelease(int vk, char16_t ch, std::deque<InputEvent> &out);
     void ReleaseHold(std::deque<InputEvent> &out);
     void Arrow(int vk, bool shifted, std::deque<InputEvent> &out);
     bool held_ = false;
+    bool boxShown_ = false;
 };
 
 }  // namespace posix

@@ -20,18 +20,6 @@
 
 namespace posix {
 
-namespace {
-
-InputEvent KeyEvent(int vk, bool down) {
-    InputEvent e;
-    e.kind = InputEvent::Key;
-    e.vk = vk;
-    e.down = down;
-    return e;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------------
 // The screen
 // ---------------------------------------------------------------------------------------------------
@@ -53,6 +41,8 @@ wchar_t AsciiStandIn(char32_t ch) {
         case 0x2518: return L'+';
         case 0x2713: return L'*';
         case 0x25B8: return L'>';
+        case 0x25B2: return L'^';
+        case 0x25BC: return L'v';
         default: return L'?';
     }
 }
@@ -86,6 +76,9 @@ attr_t CursesAttr(unsigned char attr) {
 }  // namespace
 
 TerminalScreen::TerminalScreen() {
+    // The locale decides how the first frame is drawn, so it is taken before any is.
+    std::setlocale(LC_ALL, "");
+    g_utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     winsize ws{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
         cols_ = ws.ws_col;
@@ -117,8 +110,6 @@ void TerminalScreen::Start() {
         std::fputs("scrivel: standard input and output must be a terminal to show the editor\n", stderr);
         std::_Exit(2);
     }
-    std::setlocale(LC_ALL, "");
-    g_utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     // A short escape delay: Esc is the Back key and must act at once.
     set_escdelay(25);
     initscr();
@@ -139,7 +130,8 @@ void TerminalScreen::Present(const CellGrid &grid) {
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
             const Cell &cell = grid.At(c, r);
-            if (cell.wideTail) continue;
+            // The terminal draws a wide character over two cells, where ASCII stands in with one.
+            if (cell.wideTail && g_utf8) continue;
             wchar_t text[2] = {g_utf8 ? wchar_t(cell.ch) : AsciiStandIn(cell.ch), 0};
             cchar_t cc;
             setcchar(&cc, text, CursesAttr(cell.attr), 0, nullptr);
@@ -163,47 +155,38 @@ void TerminalScreen::BringToFront() {
     }
 }
 
-bool TerminalScreen::ReadKeys() {
+void TerminalScreen::ReadKeys() {
     wint_t key;
     int kind;
-    bool any = false;
     while ((kind = get_wch(&key)) != ERR) {
         int code = int(key);
-        if (kind == KEY_CODE_YES)
+        if (kind == KEY_CODE_YES) {
             if (int named = KeyMap::NamedKeyFor(keyname(code))) code = named;
-        keys_.Translate(code, kind == KEY_CODE_YES, pending_);
-        any = true;
+            if (code == KEY_RESIZE) getmaxyx(stdscr, rows_, cols_);
+        }
+        read_.push_back(TerminalKey{code, kind == KEY_CODE_YES});
     }
-    if (!pending_.empty()) {
-        for (const InputEvent &e : pending_)
-            if (e.kind == InputEvent::Resize) getmaxyx(stdscr, rows_, cols_);
-    }
-    return any;
-}
-
-// F1 answers a message box or chooses in a menu; holding it there would leave the Mark key down.
-bool TerminalScreen::StartsHoldOverBox(const InputEvent &event) const {
-    return event.kind == InputEvent::Key && event.vk == VK_TSOFT1 && event.down && keys_.SoftKeyHeld() &&
-           TopOverlay() != nullptr;
 }
 
 bool TerminalScreen::NextInput(InputEvent &event) {
     Start();
     for (;;) {
+        if (pending_.empty() && !read_.empty()) {
+            keys_.SetBoxShown(TopOverlay() != nullptr);
+            keys_.Translate(read_.front().code, read_.front().isKeyCode, pending_);
+            read_.pop_front();
+            continue;
+        }
         if (!pending_.empty()) {
             event = pending_.front();
             pending_.pop_front();
-            if (StartsHoldOverBox(event)) {
-                keys_.EndHold();
-                pending_.push_front(KeyEvent(VK_TSOFT1, false));
-            }
             return true;
         }
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ForegroundRequestFd(), POLLIN, 0}};
         int n = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
         if (n < 0) {
             // A resize interrupts the wait; ncurses reports it as a key.
-            if (ReadKeys()) continue;
+            ReadKeys();
             continue;
         }
         if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {

@@ -24,12 +24,18 @@ public:
 
 private:
     void Start();  // takes the terminal, on the first frame
-    bool ReadKeys();
-    bool StartsHoldOverBox(const InputEvent &event) const;
+    void ReadKeys();
+    struct TerminalKey {
+        int code;
+        bool isKeyCode;
+    };
     bool started_ = false;
     int cols_ = 80;
     int rows_ = 24;
     KeyMap keys_;
+    // Keys read but not yet turned into the phone's: each is turned when the events of the one before it
+    // have been taken, so that it sees whether they brought up a box or a menu.
+    std::deque<TerminalKey> read_;
     std::deque<InputEvent> pending_;
 };
 
