@@ -8,9 +8,13 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <random>
+#include <set>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -326,6 +330,192 @@ TEST_F(Registry, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     ASSERT_TRUE(Get(key, u"FontSize", type, data));
     EXPECT_EQ(data, DwordBytes(10));
     EXPECT_FALSE(Get(key, u"Font", type, data));
+}
+
+// The entries of a folder, without the lock files the registry leaves beside its file.
+std::set<std::string> FolderEntries(const std::string &folder) {
+    std::set<std::string> names;
+    DIR *dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (dirent *entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        bool lock = name.size() > 5 && name.compare(name.size() - 5, 5, ".lock") == 0;
+        if (name != "." && name != ".." && !lock) names.insert(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+mode_t KindAt(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+TEST_F(Registry, SomethingOtherThanAFileAtItsPathReadsAsEmptyAndIsNeverMoved) {
+    ASSERT_EQ(mkdir((dir_ / "Documents").c_str(), 0700), 0);
+    dir_.Write("Documents/letter.txt", "Dear reader");
+    ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((dir_ / "Documents").c_str(), (dir_ / "link-to-folder").c_str()), 0);
+    ASSERT_EQ(symlink((dir_ / "pipe").c_str(), (dir_ / "link-to-pipe").c_str()), 0);
+    const std::set<std::string> before = FolderEntries(dir_.Path());
+
+    for (const char *name : {"Documents", "pipe", "link-to-folder", "link-to-pipe"}) {
+        SCOPED_TRACE(name);
+        posix::GetOptions().registryFile = dir_ / name;
+        Restart();
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+        key = Settings();
+        EXPECT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(RegDeleteValueW(key, u"A"), ERROR_ACCESS_DENIED);
+        DWORD type;
+        Bytes data;
+        EXPECT_FALSE(Get(key, u"A", type, data));
+
+        EXPECT_EQ(FolderEntries(dir_.Path()), before);  // nothing moved aside, no new file, no leftovers
+        EXPECT_EQ(KindAt(dir_ / "Documents"), mode_t(S_IFDIR));
+        EXPECT_EQ(KindAt(dir_ / "pipe"), mode_t(S_IFIFO));
+        EXPECT_EQ(KindAt(dir_ / "link-to-folder"), mode_t(S_IFLNK));
+        EXPECT_EQ(KindAt(dir_ / "link-to-pipe"), mode_t(S_IFLNK));
+        EXPECT_EQ(dir_.Read("Documents/letter.txt"), "Dear reader");
+        EXPECT_EQ(FolderEntries(dir_ / "Documents"), std::set<std::string>{"letter.txt"});
+    }
+}
+
+// Leaves this process exactly one free file descriptor for the life of the object.
+class OneFreeDescriptor {
+public:
+    OneFreeDescriptor() {
+        if (getrlimit(RLIMIT_NOFILE, &saved_) != 0) return;
+        int highest = 0;
+        for (int fd = 0; fd < 4096; ++fd)
+            if (fcntl(fd, F_GETFD) != -1) highest = fd;
+        rlimit scarce = saved_;
+        scarce.rlim_cur = rlim_t(highest) + 2;
+        if (setrlimit(RLIMIT_NOFILE, &scarce) != 0) return;
+        limited_ = true;
+        for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            taken_.push_back(fd);
+        if (errno != EMFILE || taken_.empty()) return;
+        close(taken_.back());
+        taken_.pop_back();
+        ready_ = true;
+    }
+    ~OneFreeDescriptor() {
+        for (int fd : taken_)
+            close(fd);
+        if (limited_) setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+    bool Ready() const { return ready_; }
+
+private:
+    rlimit saved_{};
+    bool limited_ = false;
+    bool ready_ = false;
+    std::vector<int> taken_;
+};
+
+TEST_F(Registry, AFileThatCannotBeOpenedForAPassingReasonIsNeitherMovedNorReplaced) {
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    const std::string good = HiveText();
+    {
+        // The lock beside the file takes the last descriptor: the file itself cannot be opened.
+        OneFreeDescriptor scarce;
+        ASSERT_TRUE(scarce.Ready());
+        EXPECT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_TOO_MANY_OPEN_FILES);
+    }
+    EXPECT_EQ(HiveText(), good);
+    EXPECT_TRUE(SetAside().empty());
+    ASSERT_EQ(Set(key, u"C", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    Restart();
+    key = Settings();
+    DWORD type;
+    Bytes data;
+    EXPECT_TRUE(Get(key, u"A", type, data));
+    EXPECT_FALSE(Get(key, u"B", type, data));
+    EXPECT_TRUE(Get(key, u"C", type, data));
+}
+
+TEST_F(Registry, ABackslashFoldsOnlyHexDataNeverACommentOrAnotherLine) {
+    dir_.Write("registry.reg",
+               "Windows Registry Editor Version 5.00\r\n"
+               "\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Example]\r\n"
+               "; the documents live on C:\\\r\n"
+               "\"FontSize\"=dword:0000000c\r\n"
+               "\"Count\"=dword:00000001 ; was on D:\\\r\n"
+               "\"Name\"=\"x\" ; from E:\\\r\n"
+               "\"Mark\"=hex:01 ; see F:\\\r\n"
+               "\"Folded\"=hex:02,\\\r\n"
+               "  03,\\\r\n"
+               "  04\r\n"
+               "\"Last\"=dword:00000002\r\n");
+    const std::vector<std::pair<const WCHAR *, Bytes>> expected = {
+        {u"FontSize", DwordBytes(12)}, {u"Count", DwordBytes(1)},   {u"Name", StringBytes(u"x", 4)},
+        {u"Mark", Bytes{1}},           {u"Folded", Bytes{2, 3, 4}}, {u"Last", DwordBytes(2)},
+    };
+    auto check = [&] {
+        HKEY key = Settings();
+        for (const auto &[name, bytes] : expected) {
+            DWORD type;
+            Bytes data;
+            ASSERT_TRUE(Get(key, name, type, data)) << ::testing::PrintToString(U16(name));
+            EXPECT_EQ(data, bytes) << ::testing::PrintToString(U16(name));
+        }
+    };
+    check();
+    // Written back, the file keeps every value.
+    ASSERT_EQ(Set(Settings(), u"Other", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    EXPECT_TRUE(SetAside().empty());
+    Restart();
+    check();
+}
+
+// Files the Windows registry editor reads, and so must the platform; a write afterwards keeps their values.
+TEST_F(Registry, HandWrittenFilesTheRegistryEditorAcceptsAreRead) {
+    struct Case {
+        const char *what;
+        std::string text;
+        const WCHAR *name;
+        DWORD type;
+        Bytes data;
+    };
+    const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string section = "[HKEY_CURRENT_USER\\Software\\Example]\r\n";
+    const std::vector<Case> cases = {
+        {"backslashes that are no escape", header + section + "\"Path\"=\"\\docs\\a.txt\"\r\n", u"Path", REG_SZ,
+         StringBytes(u"\\docs\\a.txt", 24)},
+        {"the older format in the 8-bit code page",
+         "REGEDIT4\r\n\r\n" + section + "\"Font\"=\"\xC9l\xE9gante \x80\"\r\n", u"Font", REG_SZ,
+         StringBytes(u"\u00c9l\u00e9gante \u20ac", 22)},
+        {"a key with a trailing backslash",
+         header + "[HKEY_CURRENT_USER\\Software\\Example\\]\r\n\"Size\"=dword:00000010\r\n", u"Size", REG_DWORD,
+         DwordBytes(16)},
+        {"a comment after hex data", header + section + "\"Blob\"=hex:01,02 ; two bytes\r\n", u"Blob", REG_BINARY,
+         Bytes{1, 2}},
+        {"a comment after typed hex data", header + section + "\"Expand\"=hex(2):41,00,00,00 ; A\r\n", u"Expand",
+         REG_EXPAND_SZ, Bytes{'A', 0, 0, 0}},
+    };
+    auto check = [&](const Case &c) {
+        dir_.Write("registry.reg", c.text);
+        for (const char *when : {"as written", "after a write"}) {
+            SCOPED_TRACE(when);
+            Restart();
+            HKEY key = Settings();
+            DWORD type;
+            Bytes data;
+            ASSERT_TRUE(Get(key, c.name, type, data));
+            EXPECT_EQ(type, c.type);
+            EXPECT_EQ(data, c.data);
+            ASSERT_EQ(Set(key, u"Probe", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+        }
+        EXPECT_TRUE(SetAside().empty());
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        check(c);
+    }
 }
 
 TEST_F(Registry, ValuesOtherProcessesWroteMeanwhileAreKept) {

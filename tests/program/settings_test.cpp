@@ -20,6 +20,12 @@ protected:
         const LOGFONTW *lf = posix::FontDescription((HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0));
         return lf ? lf->lfHeight : -999;
     }
+    // As when the program is started again: all it held in memory is gone, its files are where they were.
+    void NextStart() {
+        posix::ResetPlatform();
+        ResetProgramState();
+        posix::SetFrontEnd(&screen);
+    }
 };
 
 TEST_F(SettingsTest, AFirstStartCreatesTheKeyAndAppliesNoFont) {
@@ -39,14 +45,16 @@ TEST_F(SettingsTest, AStoredFontIsWrittenByteForByteAndAppliedAtTheNextStart) {
     EXPECT_NE(stored.find("\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\n"), std::string::npos) << stored;
     EXPECT_NE(stored.find("\"FontSize\"=dword:0000000c"), std::string::npos) << stored;
 
-    TearDown();
-    SetUp();
-    WriteRegistry("\"Font\"=hex(1):4e,00,69,00,6e,00,61,00,00\r\n\"FontSize\"=dword:0000000c\r\n");
+    // The next start reads the file the program itself wrote, and leaves it as it was.
+    NextStart();
+    ASSERT_EQ(FontSize, 0);
+    ASSERT_TRUE(FontFaceName.empty());
     Run();
     EXPECT_EQ(FontFaceName, u"Nina");
     EXPECT_EQ(FontSize, 12);
     EXPECT_EQ(EditorFace(), u"Nina");
     EXPECT_EQ(EditorHeight(), 12);
+    EXPECT_EQ(RegistryText(), stored);
 }
 
 TEST_F(SettingsTest, AValueStoredWithAFullTerminatorReadsBackTheSameCharacters) {
@@ -68,6 +76,39 @@ TEST_F(SettingsTest, SizesOfZeroAndBelowAreTakenAsTheyAre) {
     EXPECT_EQ(FontSize, -5);
     EXPECT_EQ(FontFaceName, u"A");
     EXPECT_EQ(EditorFace(), u"A") << "start-up applies the stored font whatever its size";
+}
+
+TEST_F(SettingsTest, AStoredSizeOfZeroIsTakenAsItIs) {
+    WriteRegistry("\"Font\"=hex(1):41,00,00\r\n\"FontSize\"=dword:00000000\r\n");
+    Run();
+    EXPECT_EQ(FontFaceName, u"A");
+    EXPECT_EQ(FontSize, 0);
+    EXPECT_EQ(EditorFace(), u"A");
+    EXPECT_EQ(EditorHeight(), 0);
+}
+
+TEST_F(SettingsTest, ATextValueOfFiveHundredTwentyBytesIsReadAndOneByteMoreCountsAsAbsent) {
+    std::string hex;
+    std::u16string name;
+    for (int i = 0; i < 259; ++i) {
+        hex += "41,00,";
+        name += u'A';
+    }
+    // 259 characters and a whole terminator: 520 bytes, the buffer's size.
+    WriteRegistry("\"Font\"=hex(1):" + hex + "00,00\r\n\"FontSize\"=dword:0000000a\r\n");
+    Run();
+    EXPECT_EQ(FontFaceName, name);
+    EXPECT_EQ(FontSize, 10);
+    EXPECT_EQ(EditorFace(), name.substr(0, 31));
+
+    TearDown();
+    SetUp();
+    // 260 characters and the low byte of the terminator: 521 bytes.
+    WriteRegistry("\"Font\"=hex(1):" + hex + "41,00,00\r\n\"FontSize\"=dword:0000000a\r\n");
+    Run();
+    EXPECT_TRUE(FontFaceName.empty());
+    EXPECT_EQ(FontSize, 0);
+    EXPECT_EQ(EditorFace(), u"(none)");
 }
 
 TEST_F(SettingsTest, ATextValueOverFiveHundredTwentyBytesCountsAsAbsent) {

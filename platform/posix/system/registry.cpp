@@ -5,7 +5,9 @@
 // file is read again (so that what others wrote meanwhile is kept), changed, written to a temporary file,
 // flushed, and renamed over the old one. A reader therefore always finds a whole file. A file that cannot
 // be read as a .reg file counts as empty and is never overwritten: before the next write it is kept under
-// another name.
+// another name. Anything else at the path (a folder, a device, a pipe) also reads as empty but is never
+// moved or replaced: writing fails instead, as it does when the file cannot be opened for a passing reason
+// (too many open files, an I/O error) that says nothing about the file itself.
 #include "platform/posix/system/codepage.h"
 #include "platform/posix/system/paths.h"
 #include "platform/posix/system/registry_hive.h"
@@ -74,24 +76,53 @@ bool MakeFolders(const std::string &folder) {
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+// What lies at the hive's path.
+enum class Found {
+    kNothing,         // no file yet
+    kFile,            // a file, read whole
+    kUnreadableFile,  // a file this user may not read
+    kNotAFile,        // a folder, device, pipe or socket
+    kFailed,          // the path could not be examined or the file read for some other reason
+};
+
 struct FileContent {
-    bool exists = false;
-    bool readable = false;
+    Found found = Found::kNothing;
+    int error = 0;  // why, for kFailed
     std::string bytes;
     mode_t mode = 0600;
 };
 
+FileContent Failure(int error) {
+    FileContent content;
+    content.found = Found::kFailed;
+    content.error = error;
+    return content;
+}
+
 FileContent ReadWholeFile(const std::string &path) {
     FileContent content;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        content.exists = errno != ENOENT;
+    // Only a regular file is opened: opening a device or a pipe may itself do something.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return errno == ENOENT ? content : Failure(errno);
+    if (!S_ISREG(st.st_mode)) {
+        content.found = Found::kNotAFile;
         return content;
     }
-    content.exists = true;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) return content;
+        if (errno != EACCES && errno != EPERM) return Failure(errno);
+        content.found = Found::kUnreadableFile;
+        return content;
+    }
+    if (fstat(fd, &st) != 0) {
+        int error = errno;
         close(fd);
+        return Failure(error);
+    }
+    if (!S_ISREG(st.st_mode)) {  // replaced since it was looked at
+        close(fd);
+        content.found = Found::kNotAFile;
         return content;
     }
     content.mode = st.st_mode & 07777;
@@ -100,21 +131,22 @@ FileContent ReadWholeFile(const std::string &path) {
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
+            int error = errno;
             close(fd);
-            return content;
+            return Failure(error);
         }
         if (n == 0) break;
         content.bytes.append(buffer, size_t(n));
     }
     close(fd);
-    content.readable = true;
+    content.found = Found::kFile;
     return content;
 }
 
 // The hive in the file; empty when there is none or it cannot be read.
 Hive ReadHive(const std::string &path) {
     FileContent content = ReadWholeFile(path);
-    if (!content.readable) return Hive();
+    if (content.found != Found::kFile) return Hive();
     std::optional<Hive> hive = ParseRegFile(content.bytes);
     return hive ? std::move(*hive) : Hive();
 }
@@ -229,8 +261,12 @@ LONG UpdateHive(const std::function<LONG(Hive &)> &change) {
     FileLock lock(path + ".lock");
     if (!lock.Held()) return ErrorOf(errno);
     FileContent content = ReadWholeFile(path);
-    std::optional<Hive> parsed = content.readable ? ParseRegFile(content.bytes) : std::nullopt;
-    bool unreadable = content.exists && !parsed;
+    // A folder, device or pipe is not a registry file to be replaced; and a file that could not be read
+    // for a reason other than its permissions may be a good one.
+    if (content.found == Found::kNotAFile) return ERROR_ACCESS_DENIED;
+    if (content.found == Found::kFailed) return ErrorOf(content.error);
+    std::optional<Hive> parsed = content.found == Found::kFile ? ParseRegFile(content.bytes) : std::nullopt;
+    bool unreadable = content.found == Found::kUnreadableFile || (content.found == Found::kFile && !parsed);
     Hive hive = parsed ? std::move(*parsed) : Hive();
     LONG result = change(hive);
     if (result != kWrite) {
@@ -238,7 +274,7 @@ LONG UpdateHive(const std::function<LONG(Hive &)> &change) {
         return result;
     }
     if (unreadable && !KeepAside(path)) return ERROR_ACCESS_DENIED;
-    result = ReplaceFile(path, FormatRegFile(hive), content.exists && content.readable ? content.mode : 0600);
+    result = ReplaceFile(path, FormatRegFile(hive), content.found == Found::kFile ? content.mode : 0600);
     if (result == ERROR_SUCCESS) Adopt(std::move(hive));
     return result;
 }

@@ -1,7 +1,10 @@
 // The registry's keys and values, and the .reg text they are kept in.
 //
 // The reader is strict: a line it does not understand makes the whole file unreadable, so that a file
-// damaged or written by something else is set aside whole rather than half-read and then overwritten.
+// damaged or written by something else is set aside whole rather than half-read and then overwritten. What
+// the Windows registry editor itself accepts in a hand-written file is read as it reads it: an unknown
+// escape in a quoted string, a key with a trailing backslash, a comment after hex data, and the older
+// REGEDIT4 format in the 8-bit code page.
 #include "platform/posix/system/registry_hive.h"
 #include "platform/posix/system/casemap.h"
 #include "platform/posix/system/codepage.h"
@@ -100,7 +103,10 @@ namespace {
 const char16_t kHeader5[] = u"Windows Registry Editor Version 5.00";
 const char16_t kHeader4[] = u"REGEDIT4";
 
-bool DecodeText(const std::string &bytes, U16String &text) {
+// The text of the file: UTF-16LE after its byte-order mark, else UTF-8; eightBit when it is neither and
+// has been read in the 8-bit code page, as the older format is written.
+bool DecodeText(const std::string &bytes, U16String &text, bool &eightBit) {
+    eightBit = false;
     if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
         if (bytes.size() % 2) return false;
         text.clear();
@@ -108,8 +114,13 @@ bool DecodeText(const std::string &bytes, U16String &text) {
             text.push_back(char16_t((unsigned char)bytes[i] | ((unsigned char)bytes[i + 1] << 8)));
         return true;
     }
-    size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    return StrictUtf8ToU16(bytes.substr(skip), text);
+    bool utf8Mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (StrictUtf8ToU16(bytes.substr(utf8Mark ? 3 : 0), text)) return true;
+    if (utf8Mark) return false;
+    text.resize(bytes.size());
+    WidenBytes(bytes.data(), bytes.size(), text.data());
+    eightBit = true;
+    return true;
 }
 
 bool IsBlank(char16_t c) {
@@ -125,30 +136,17 @@ U16String Trim(const U16String &s) {
     return s.substr(begin, end - begin);
 }
 
-// Physical lines joined where a line ends in "\" (the continuation of folded hex data).
-std::vector<U16String> LogicalLines(const U16String &text) {
+// The lines of the text without their line ends and surrounding blanks.
+std::vector<U16String> PhysicalLines(const U16String &text) {
     std::vector<U16String> lines;
-    U16String pending;
-    bool continuing = false;
-    size_t start = 0;
-    while (start <= text.size()) {
+    for (size_t start = 0; start <= text.size();) {
         size_t end = text.find(u'\n', start);
         if (end == U16String::npos) end = text.size();
         U16String line = text.substr(start, end - start);
         if (!line.empty() && line.back() == u'\r') line.pop_back();
-        line = Trim(line);
-        if (continuing)
-            pending += line;
-        else
-            pending = line;
-        continuing = !pending.empty() && pending.back() == u'\\';
-        if (continuing)
-            pending.pop_back();
-        else
-            lines.push_back(pending);
+        lines.push_back(Trim(line));
         start = end + 1;
     }
-    if (continuing) lines.push_back(pending);
     return lines;
 }
 
@@ -186,7 +184,7 @@ bool ParseQuoted(const U16String &s, size_t &pos, U16String &out) {
             else if (next == u'\\' || next == u'"')
                 out.push_back(next);
             else
-                return false;
+                out += {c, next};  // not an escape: "\docs\a.txt" keeps its backslashes
             continue;
         }
         out.push_back(c);
@@ -197,6 +195,59 @@ bool ParseQuoted(const U16String &s, size_t &pos, U16String &out) {
 bool OnlyCommentLeft(const U16String &s, size_t pos) {
     U16String rest = Trim(s.substr(pos));
     return rest.empty() || rest[0] == u';';
+}
+
+// Where the data of a value line ("name"= or @=) starts; npos for any other line.
+size_t DataStart(const U16String &line) {
+    size_t pos = 0;
+    U16String name;
+    if (!line.empty() && line[0] == u'@')
+        pos = 1;
+    else if (!ParseQuoted(line, pos, name))
+        return U16String::npos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
+    if (pos >= line.size() || line[pos] != u'=') return U16String::npos;
+    ++pos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
+    return pos;
+}
+
+// A piece of hex data without its comment; true when it ends in the backslash that folds the data onto
+// the next line, which is then taken off.
+bool CutHexPiece(U16String &piece) {
+    size_t comment = piece.find(u';');
+    if (comment != U16String::npos) piece.erase(comment);
+    piece = Trim(piece);
+    if (piece.empty() || piece.back() != u'\\') return false;
+    piece.pop_back();
+    return true;
+}
+
+// The lines as the parser takes them: a value line with hex data takes in the lines it is folded onto,
+// and loses its comments. No other line continues, so a comment ending in a folder name such as C:\ leaves
+// the next line alone.
+std::vector<U16String> LogicalLines(const U16String &text) {
+    std::vector<U16String> physical = PhysicalLines(text);
+    std::vector<U16String> lines;
+    for (size_t i = 0; i < physical.size(); ++i) {
+        U16String line = physical[i];
+        size_t data = DataStart(line);
+        if (data != U16String::npos &&
+            (StartsWithIgnoringCase(line, data, u"hex:") || StartsWithIgnoringCase(line, data, u"hex("))) {
+            U16String piece = line.substr(data);
+            bool folded = CutHexPiece(piece);
+            line = line.substr(0, data) + piece;
+            while (folded && i + 1 < physical.size()) {
+                piece = physical[++i];
+                folded = CutHexPiece(piece);
+                line += piece;
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 bool ParseHexBytes(const U16String &s, size_t pos, std::vector<BYTE> &data) {
@@ -327,6 +378,7 @@ bool ParseSectionLine(const U16String &line, Hive &hive, Section &section) {
     U16String path = line.substr(1, line.size() - 2);
     bool deleting = !path.empty() && path[0] == u'-';
     if (deleting) path.erase(0, 1);
+    if (!path.empty() && path.back() == u'\\') path.pop_back();  // "[...\Example\]" names "...\Example"
     if (!ValidKeyPath(path)) return false;
     section = Section{};
     if (deleting) {
@@ -344,13 +396,15 @@ std::optional<Hive> ParseRegFile(const std::string &bytes) {
     Hive hive;
     if (bytes.empty()) return hive;
     U16String text;
-    if (!DecodeText(bytes, text)) return std::nullopt;
+    bool eightBit;
+    if (!DecodeText(bytes, text, eightBit)) return std::nullopt;
     bool headerSeen = false;
     Section section;
     for (const U16String &line : LogicalLines(text)) {
         if (line.empty() || line[0] == u';') continue;
         if (!headerSeen) {
-            if (line != kHeader5 && line != kHeader4) return std::nullopt;
+            // Only the older format is ever written in the 8-bit code page.
+            if (line != kHeader4 && (line != kHeader5 || eightBit)) return std::nullopt;
             headerSeen = true;
             continue;
         }

@@ -41,8 +41,8 @@ const RegValue *FindValue(const RegKey &key, const U16String &name);
 void SetValue(RegKey &key, const U16String &name, DWORD type, std::vector<BYTE> data);
 bool DeleteValue(RegKey &key, const U16String &name);
 
-// Reads a .reg file (UTF-8 with or without a byte-order mark, or UTF-16LE with one). Nothing when the text
-// is not a well-formed .reg file: then no part of it can be trusted.
+// Reads a .reg file (UTF-8 with or without a byte-order mark, UTF-16LE with one, or a REGEDIT4 file in the
+// 8-bit code page). Nothing when the text is not a well-formed .reg file: then no part of it can be trusted.
 std::optional<Hive> ParseRegFile(const std::string &bytes);
 // Writes the hive as regedit exports it, in UTF-8; hex data folded at 80 columns.
 std::string FormatRegFile(const Hive &hive);
