@@ -342,6 +342,34 @@ void BM_LongLineFirstCtrlEnd(benchmark::State &state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size() / 2));
 }
 
+// A word, a run of blanks megabytes long and another word, all on one line: with wrap the blanks
+// fall into rows like any other long stretch of text, and typing inside them costs what it does elsewhere.
+const std::u16string &BlankRun(int64_t megabytes) {
+    static std::map<int64_t, std::u16string> documents;
+    std::u16string &text = documents[megabytes];
+    if (text.empty()) text = u"a" + std::u16string(size_t(megabytes) << 20, u' ') + u"b";
+    return text;
+}
+
+void BM_BlankRunTypeInMiddle(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), BlankRun(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    Draw();
+    for (auto _ : state)
+        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+}
+
+// A keystroke inside the run as a person sees it: a blank typed, then the screen drawn.
+void BM_BlankRunTypeAndRender(benchmark::State &state) {
+    Scene scene(StyleFor(state.range(1)), BlankRun(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, u' ', 1);
+        posix::RenderScreen(grid);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Memory
 // ---------------------------------------------------------------------------------------------------
@@ -411,6 +439,8 @@ BENCHMARK(BM_LongLineRenderScreen)->Apply(LongLineSizes)->Unit(benchmark::kMicro
 BENCHMARK(BM_LongLineTypeAndRender)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LongLineCtrlEnd)->Apply(LongLineSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LongLineFirstCtrlEnd)->Apply(LongLineSizes)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlankRunTypeInMiddle)->Args({16, 0})->Args({16, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlankRunTypeAndRender)->Args({16, 0})->Args({16, 1})->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -183,4 +183,47 @@ TEST_F(EditLayoutTest, RowsSettleAtAWordLongerThanARowFarAfterTheChange) {
     CompareWithFresh({text.size(), 90031, 85000, 40000});
 }
 
+// A run of blanks longer than a row: the blank that reaches the edge hangs past it, and the rest of the
+// run falls into rows like a long word, so that no row is much longer than the width. A few blanks after
+// a word still hang past the edge, and a tab that starts at the edge hangs too.
+TEST_F(EditLayoutTest, LongRunOfBlanksFallsIntoRowsOfTheWidth) {
+    wrap = 10;
+    layout.SetWrapColumns(wrap);
+    auto rowsOf = [this](const std::u16string &t) {
+        text = t;
+        layout.Assign(text.data(), text.size());
+        std::vector<std::string> rows;
+        Row row = layout.FirstRowOf(0);
+        do {
+            rows.push_back(Describe(row));
+        } while (layout.Next(row) && rows.size() < 100);
+        return rows;
+    };
+    using Rows = std::vector<std::string>;
+    EXPECT_EQ(rowsOf(u"a" + std::u16string(45, u' ') + u"b"),
+              (Rows{"0:0-11", "0:11-22", "0:22-33", "0:33-44", "0:44-47 last"}));
+    EXPECT_EQ(rowsOf(u"abcdefghij  klm"), (Rows{"0:0-11", "0:11-15 last"}));
+    EXPECT_EQ(rowsOf(u"abcdefgh  klm"), (Rows{"0:0-10", "0:10-13 last"}));
+    EXPECT_EQ(rowsOf(u"abcdefghij\t\tx"), (Rows{"0:0-11", "0:11-13 last"}));
+    EXPECT_EQ(rowsOf(std::u16string(30, u'\t')),
+              (Rows{"0:0-2", "0:2-4", "0:4-6", "0:6-8", "0:8-10", "0:10-12", "0:12-14", "0:14-16", "0:16-18", "0:18-20",
+                    "0:20-22", "0:22-24", "0:24-26", "0:26-28", "0:28-30 last"}));
+    // Deep in a long run every row holds the width and one blank more.
+    text = u"a" + std::u16string(100000, u' ') + u"b";
+    layout.Assign(text.data(), text.size());
+    Row row = layout.RowHolding(50000, false);
+    EXPECT_EQ(Describe(row), "0:49995-50006");
+    EXPECT_LE(layout.ColumnOf(row, row.end), wrap + 1);
+    EXPECT_EQ(Describe(layout.LastRowOf(0)), "0:100001-100002 last");
+}
+
+// Edits in and around long runs of blanks, which now break into rows in the middle of the run: an edit
+// that moves where the run starts moves every row of it.
+TEST_F(EditLayoutTest, RowsOfLongRunsOfBlanksSurviveEdits) {
+    std::u16string start;
+    for (int i = 0; i < 6; ++i)
+        start += u"word " + std::u16string(3000 + 7 * i, u' ') + u"x\t";
+    RunRandomEdits(10, 37, 150, start);
+}
+
 }  // namespace

@@ -192,6 +192,33 @@ TEST_F(EditScreenTest, TabsReachTheNextMultipleOfEight) {
               "z         \n");
 }
 
+// A run of blanks hangs past the edge by one blank; the rest of it falls into rows of its own, so that
+// End stays on the row and what is typed in the run shows where it goes.
+TEST_F(EditScreenTest, LongRunOfBlanksFallsIntoRows) {
+    HWND edit = Make(10, 6, kWrap, u"a" + std::u16string(40, u' ') + u"b");
+    EXPECT_EQ(Client(),
+              "a         \n"
+              "          \n"
+              "          \n"
+              "        b \n");
+    Key(edit, VK_END);  // after the blank that hangs past the edge
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(end, 11u);
+    Client();
+    EXPECT_EQ(grid.cursorRow, 1);
+    EXPECT_EQ(grid.cursorCol, 9);
+    SendMessageW(edit, EM_SETSEL, 20, 20);
+    Type(edit, u"xy");
+    EXPECT_EQ(Client(),
+              "a         \n"
+              "          \n"
+              "xy        \n"
+              "          \n");
+    EXPECT_EQ(grid.cursorRow, 3);
+    EXPECT_EQ(grid.cursorCol, 2);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Selection and caret
 // ---------------------------------------------------------------------------------------------------
@@ -257,12 +284,42 @@ TEST_F(EditScreenTest, LongLinesScrollSidewaysToKeepTheCaretInView) {
               "          \n"
               "          \n");
     EXPECT_EQ(grid.cursorCol, 9);
-    Key(edit, VK_DOWN);  // "short" ends left of the view: the view follows the caret back
+    Key(edit, VK_DOWN);  // "short" ends left of the view: the view goes back to show what comes before the caret
     EXPECT_EQ(Client(),
-              "56789abcde\n"
-              "          \n"
+              "23456789ab\n"
+              "ort       \n"
               "          \n"
               "          \n");
+    EXPECT_EQ(grid.cursorRow, 2);
+    EXPECT_EQ(grid.cursorCol, 3);
+}
+
+// A caret that leaves the view sideways brings a third of the width with it: going right, the caret lands
+// two thirds across (but the view stops where the row's end reaches the last cell); going left, a third
+// of the width of text before it shows.
+TEST_F(EditScreenTest, CaretLeavingTheViewSidewaysMovesItAThirdOfTheWidth) {
+    HWND edit = Make(10, 6, kNoWrap, u"0123456789abcdefghijklmnopqrstuvwxyz");
+    SendMessageW(edit, EM_SETSEL, 9, 9);
+    Key(edit, VK_RIGHT);
+    Client();
+    EXPECT_EQ(grid.RowText(1), "3456789abc");
+    EXPECT_EQ(grid.cursorCol, 7);
+    for (int i = 0; i < 3; ++i)
+        Key(edit, VK_RIGHT);
+    Client();
+    EXPECT_EQ(grid.RowText(1), "6789abcdef");
+    EXPECT_EQ(grid.cursorCol, 7);
+    Key(edit, VK_END);
+    Client();
+    EXPECT_EQ(grid.RowText(1), "rstuvwxyz ");
+    EXPECT_EQ(grid.cursorCol, 9);
+    SendMessageW(edit, EM_SETSEL, 26, 26);  // one column left of the view
+    Client();
+    EXPECT_EQ(grid.RowText(1), "nopqrstuvw");
+    EXPECT_EQ(grid.cursorCol, 3);
+    Key(edit, VK_HOME);
+    Client();
+    EXPECT_EQ(grid.RowText(1), "0123456789");
     EXPECT_EQ(grid.cursorCol, 0);
 }
 
@@ -271,9 +328,13 @@ TEST_F(EditScreenTest, DoubleWidthCharacterCutByTheLeftEdgeLeavesABlank) {
     SendMessageW(edit, EM_SETSEL, 4, 4);  // column 5: in view without scrolling
     Client();
     EXPECT_EQ(grid.RowText(1), "\u4E2Dabcd");
-    Key(edit, VK_RIGHT);  // column 6: the view moves one column, into the wide character
+    Key(edit, VK_END);  // column 10: the view moves five columns, as far as the end of the row allows
+    Client();
+    EXPECT_EQ(grid.RowText(1), "defgh ");
+    SendMessageW(edit, EM_SETSEL, 2, 2);  // column 3: the view moves back to two columns before it
     Client();
     EXPECT_EQ(grid.RowText(1), " abcde");
+    EXPECT_EQ(grid.cursorCol, 2);
 }
 
 TEST_F(EditScreenTest, SingleLineShowsLineBreaksAsCharacters) {
@@ -446,6 +507,35 @@ TEST_F(EditScreenTest, ScrollIndicatorShowsWhereTheViewStands) {
               "6        \u2502\n"
               "7        \u2588\n"
               "8        \u2588\n");
+}
+
+// One line wrapped into many rows: the thumb goes by how far into the text the view starts.
+TEST_F(EditScreenTest, ScrollIndicatorFollowsTheViewThroughOneLongWrappedLine) {
+    HWND edit = Make(10, 6, kWrapWithIndicator, std::u16string(400, u'x'));  // 45 rows of nine cells
+    EXPECT_EQ(Client(),
+              "xxxxxxxxx\u2588\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n");
+    SendMessageW(edit, EM_SETSEL, 200, 200);  // row 22, at the bottom of the view
+    EXPECT_EQ(Client(),
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2588\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n");
+    for (int i = 0; i < 3; ++i)
+        Key(edit, VK_NEXT);
+    EXPECT_EQ(Client(),
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2588\n"
+              "xxxxxxxxx\u2502\n");
+    ControlKey(edit, VK_END);
+    EXPECT_EQ(Client(),
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxxxxxxx\u2502\n"
+              "xxxx     \u2588\n");
 }
 
 TEST_F(EditScreenTest, ScrollIndicatorNarrowsTheTextByOneColumn) {

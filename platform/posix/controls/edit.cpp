@@ -148,7 +148,7 @@ void PlaceCaret(const EditState &s) {
         return;
     }
     int column = s.layout.ColumnOf(s.shown[i], s.caret) - s.scrollColumns;
-    // Blanks may hang past a wrapped row's edge; the caret stays on the last cell.
+    // A blank may hang past a wrapped row's edge; the caret after it stays on the last cell.
     if (s.wrap) column = std::min(column, s.textCols - 1);
     SetCaretPos(column * kCellWidth, i * kCellHeight);
 }
@@ -184,11 +184,23 @@ void MeasureClientArea(EditState &s) {
     ScrollTo(s, s.layout.RowHolding(s.top.start, false));
 }
 
+// A caret that leaves the view sideways moves it by a third of the width more than needed, as Win32's
+// does, so that the caret lands next to text rather than on an edge: going left, a third of the width of
+// text before it shows; going right, it lands two thirds across, though the view goes no further than
+// putting the end of the caret's row on the last cell.
 void ScrollSidewaysToCaret(EditState &s, const Row &caretRow) {
     if (s.wrap) return;
     int column = s.layout.ColumnOf(caretRow, s.caret);
-    if (column < s.scrollColumns) s.scrollColumns = column;
-    if (column >= s.scrollColumns + s.textCols) s.scrollColumns = column - s.textCols + 1;
+    int third = s.textCols / 3;
+    if (column < s.scrollColumns) {
+        s.scrollColumns = std::max(column - third, 0);
+    } else if (column >= s.scrollColumns + s.textCols) {
+        int before = std::min(s.textCols - third, s.textCols - 1);  // cells left of the caret
+        s.scrollColumns = column - before;
+        // Only the columns the view would show past the caret are measured, not the rest of a long row.
+        edit::Spot last = s.layout.SpotAt(caretRow, column + s.textCols - 1 - before);
+        if (last.pos == caretRow.end) s.scrollColumns = std::min(s.scrollColumns, last.column - s.textCols + 1);
+    }
 }
 
 // Scrolls as little as keeps the caret on screen. A caret that moved within the rows on screen needs
@@ -449,14 +461,33 @@ private:
     bool selected_ = false;  // the run is selected text
 };
 
-// The rightmost column: a track with a thumb showing which part of the text's lines is on screen.
+// Where the text on screen ends: after the last row shown, with its line break.
+size_t ShownEnd(const EditState &s) {
+    if (s.shown.empty()) return s.top.end;
+    const Row &last = s.shown.back();
+    return last.last ? s.layout.NextLineStart(last) : last.end;
+}
+
+// The rightmost column: a track with a thumb showing which part of the text is on screen. Without wrap,
+// in a text of at least a screenful of lines, the thumb goes by lines; otherwise (with wrap a line may be
+// many rows) by characters, which needs no rows but those on screen.
 void DrawScrollIndicator(HDC dc, const EditState &s) {
     size_t lines = s.text.LineCount(), rows = size_t(s.textRows);
     size_t thumbTop = 0, thumbRows = 0;
-    if (lines > rows || s.top.line > 0) {
-        thumbRows = std::max<size_t>(1, rows * rows / std::max(lines, rows));
-        size_t range = lines > rows ? lines - rows : 1;
-        thumbTop = (rows - thumbRows) * std::min(s.top.line, range) / range;
+    if (!s.wrap && lines >= rows) {
+        if (lines > rows || s.top.line > 0) {
+            thumbRows = std::max<size_t>(1, rows * rows / std::max(lines, rows));
+            size_t range = lines > rows ? lines - rows : 1;
+            thumbTop = (rows - thumbRows) * std::min(s.top.line, range) / range;
+        }
+    } else {
+        size_t length = s.text.Length(), first = s.top.start, end = std::max(ShownEnd(s), first);
+        if (first > 0 || end < length) {
+            size_t shownChars = end - first;
+            thumbRows = std::clamp<size_t>((rows * shownChars + length / 2) / std::max<size_t>(length, 1), 1, rows);
+            size_t range = length > shownChars ? length - shownChars : 1;
+            thumbTop = (rows - thumbRows) * std::min(first, range) / range;
+        }
     }
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     for (size_t i = 0; i < rows; ++i) {

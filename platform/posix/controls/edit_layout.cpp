@@ -11,7 +11,8 @@ namespace posix::edit {
 
 namespace {
 
-// Where wrap may cut a line: after the blanks that follow a word. Blanks may hang past the edge.
+// Where wrap may cut a line: after the blanks that follow a word. The blank that reaches the edge may
+// hang past it; a run of blanks longer than that is cut into rows like a long word.
 bool IsBlank(char32_t ch) {
     return ch == U' ' || ch == U'\t';
 }
@@ -88,6 +89,10 @@ size_t Layout::RowEnd(size_t start, size_t contentEnd, size_t *reach) const {
         char32_t ch = ReadUnit(reader);
         size_t next = reader.Pos();
         int width = UnitColumns(ch, column);
+        if (IsBlank(ch) && column > wrapColumns_) {
+            if (reach) *reach = p + 2;
+            return p;  // what stands before it already reaches past the edge: the run goes on below
+        }
         if (IsBlank(ch)) {
             afterBlanks = next;
         } else if (column + width > wrapColumns_ && p > start) {

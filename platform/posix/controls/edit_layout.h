@@ -1,7 +1,8 @@
 // How the edit control's text falls into rows of character cells.
 //
 // Without wrap each line of text is one row. With wrap a line is cut into rows no wider than the wrap
-// width, between words where the row has room, inside a word that is longer than a row. Rows and columns
+// width (but for a blank after a word, which may hang past the edge), between words where the row has
+// room, inside a word or a run of blanks that is longer than a row. Rows and columns
 // are worked out on demand, never for the whole text at once, so that only what is on screen and what the
 // caret passes through is laid out. A long line is measured once: walks along it leave checkpoints (rows
 // that start there with wrap, positions and their columns without), later walks start from the nearest
