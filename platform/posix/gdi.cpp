@@ -286,9 +286,7 @@ int FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
 
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size) {
     if (!Context(dc) || !size) return FALSE;
-    int cols = 0;
-    for (int i = 0; i < count; ++i)
-        cols += std::max(CharColumns(text[i]), 1);
+    int cols = count > 0 && text ? TextColumns(U16String(text, size_t(count))) : 0;
     *size = SIZE{cols * kCellWidth, kCellHeight};
     return TRUE;
 }

@@ -225,8 +225,9 @@ private:
 // A box of line-drawing characters, blank inside.
 void DrawFrame(CellGrid &grid, int left, int top, int right, int bottom);
 
-// Columns a character takes on a terminal (0, 1 or 2).
+// Columns a character takes on a terminal (0, 1 or 2), and a text (a surrogate pair being one character).
 int CharColumns(char32_t ch);
+int TextColumns(const U16String &text);
 
 // Renders the whole screen: title row, active window, soft keys, overlays.
 void RenderScreen(CellGrid &grid);

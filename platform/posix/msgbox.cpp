@@ -24,6 +24,26 @@ Answers AnswersFor(UINT type) {
     }
 }
 
+// The end of the longest run of p from start that takes at most width columns (at least one character,
+// a surrogate pair never split).
+size_t FittingEnd(const U16String &p, size_t start, int width) {
+    size_t end = start;
+    int used = 0;
+    while (end < p.size()) {
+        char32_t ch = p[end];
+        size_t units = 1;
+        if (ch >= 0xD800 && ch < 0xDC00 && end + 1 < p.size() && p[end + 1] >= 0xDC00 && p[end + 1] < 0xE000) {
+            ch = 0x10000 + ((ch - 0xD800) << 10) + (p[end + 1] - 0xDC00);
+            units = 2;
+        }
+        int columns = CharColumns(ch);
+        if (used + columns > width && end > start) break;
+        used += columns;
+        end += units;
+    }
+    return end;
+}
+
 // Breaks text into lines of at most width columns, at blanks where it can.
 std::vector<U16String> WrapText(const U16String &text, int width) {
     std::vector<U16String> lines;
@@ -33,7 +53,7 @@ std::vector<U16String> WrapText(const U16String &text, int width) {
         size_t start = 0;
         if (p.empty()) lines.push_back(U16String());
         while (start < p.size()) {
-            size_t end = std::min(p.size(), start + size_t(width));
+            size_t end = FittingEnd(p, start, width);
             if (end < p.size()) {
                 size_t blank = p.rfind(u' ', end);
                 if (blank != U16String::npos && blank > start) end = blank;
@@ -91,9 +111,9 @@ public:
         }
         int maxWidth = std::min(std::max(grid.Cols() - 4, 8), grid.Cols());
         std::vector<U16String> lines = WrapText(text_, maxWidth - 4);
-        int width = std::max<int>((int)caption_.size() + 6, 20);
+        int width = std::max<int>(TextColumns(caption_) + 6, 20);
         for (const U16String &l : lines)
-            width = std::max<int>(width, (int)l.size() + 4);
+            width = std::max<int>(width, TextColumns(l) + 4);
         width = std::min(width, maxWidth);
         if ((int)lines.size() > rows - 2) lines.resize(rows - 2);
         int height = (int)lines.size() + 2;

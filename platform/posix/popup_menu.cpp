@@ -155,7 +155,7 @@ private:
                 line += WithoutPrefix(item.text);
                 if (item.subMenu) line += u" \u25B8";
             }
-            width = std::max<int>(width, (int)line.size() + 2);
+            width = std::max<int>(width, TextColumns(line) + 2);
             lines.push_back(line);
         }
         // Rows 1 to bottom - 1 are the box's; too few for a frame, the items stand without one.

@@ -200,12 +200,16 @@ std::vector<char32_t> CodePoints(const U16String &text) {
     return out;
 }
 
+}  // namespace
+
 int TextColumns(const U16String &text) {
     int columns = 0;
     for (char32_t ch : CodePoints(text))
         columns += CharColumns(ch);
     return columns;
 }
+
+namespace {
 
 // The ellipsis that starts a cut title: one character where the terminal shows Unicode, dots elsewhere.
 U16String Ellipsis() {

@@ -282,6 +282,18 @@ TEST_F(WindowTest, AMessageBoxTakesEveryRowBetweenTitleAndSoftKeysBeforeCuttingI
     EXPECT_EQ(softKeys.rfind(" Yes ", 0), 0u) << softKeys;
 }
 
+TEST_F(WindowTest, AMessageBoxWrapsWideCharactersByTheColumnsTheyTake) {
+    HWND top = TopLevel();
+    std::string shown;
+    screen.Then([&] { shown = screen.Text(); }).Key(VK_RETURN);
+    MessageBoxW(top, std::u16string(30, u'\u4E00').c_str(), u"\u4E2D\u6587", MB_OK);
+    size_t count = 0;
+    for (size_t at = shown.find("\u4E00"); at != std::string::npos; at = shown.find("\u4E00", at + 1))
+        ++count;
+    EXPECT_EQ(count, 30u) << "every character shows, none cut by the frame\n" << shown;
+    EXPECT_NE(shown.find("\u4E2D\u6587"), std::string::npos) << shown;
+}
+
 TEST_F(WindowTest, AScriptThatRunsDryInsideAMessageBoxFailsInsteadOfHanging) {
     HWND top = TopLevel();
     posix::HeadlessScreen dry(40, 12);
