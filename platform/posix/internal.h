@@ -225,6 +225,17 @@ private:
 // A box of line-drawing characters, blank inside.
 void DrawFrame(CellGrid &grid, int left, int top, int right, int bottom);
 
+// The character that starts at text[i], a surrogate pair taken whole; units is how many it took (1 or 2).
+inline char32_t CodePointAt(const U16String &text, size_t i, size_t &units) {
+    char32_t ch = text[i];
+    units = 1;
+    if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        units = 2;
+    }
+    return ch;
+}
+
 // Columns a character takes on a terminal (0, 1 or 2), and a text (a surrogate pair being one character).
 int CharColumns(char32_t ch);
 int TextColumns(const U16String &text);

@@ -30,13 +30,8 @@ size_t FittingEnd(const U16String &p, size_t start, int width) {
     size_t end = start;
     int used = 0;
     while (end < p.size()) {
-        char32_t ch = p[end];
-        size_t units = 1;
-        if (ch >= 0xD800 && ch < 0xDC00 && end + 1 < p.size() && p[end + 1] >= 0xDC00 && p[end + 1] < 0xE000) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (p[end + 1] - 0xDC00);
-            units = 2;
-        }
-        int columns = CharColumns(ch);
+        size_t units;
+        int columns = CharColumns(CodePointAt(p, end, units));
         if (used + columns > width && end > start) break;
         used += columns;
         end += units;

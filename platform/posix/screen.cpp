@@ -96,12 +96,8 @@ int CellGrid::Put(int col, int row, const U16String &text, unsigned char attr, i
     if (clipRight < 0 || clipRight > cols_) clipRight = cols_;
     clipLeft = std::max(clipLeft, 0);
     bool rowVisible = row >= 0 && row < rows_;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t ch = text[i];
-        if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
+    for (size_t i = 0, units; i < text.size(); i += units) {
+        char32_t ch = CodePointAt(text, i, units);
         int width;
         ch = Shown(ch, width);
         if (width == 0) continue;  // a combining mark: the terminal cell holds only its base
@@ -189,14 +185,8 @@ void PaintTree(Window *w) {
 // The text's characters, a surrogate pair taken as the one character it stands for.
 std::vector<char32_t> CodePoints(const U16String &text) {
     std::vector<char32_t> out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t ch = text[i];
-        if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        out.push_back(ch);
-    }
+    for (size_t i = 0, units; i < text.size(); i += units)
+        out.push_back(CodePointAt(text, i, units));
     return out;
 }
 
