@@ -14,7 +14,8 @@ namespace {
 constexpr int kTitleLength = MAX_PATH;
 
 // Composes "Scrivel - NAME MARKER" (or, with no marker at all, "Scrivel - NAME") into the title's
-// buffer. A name too long for it is cut, never overrun, and never at the cost of the marker.
+// buffer. A name too long for it loses its beginning, so that its end (the extension) and the marker
+// always show, whatever the marker.
 void ComposeTitle(WCHAR *title, LPCWSTR name, LPCWSTR marker) {
     WString ending;
     if (marker) {
@@ -22,8 +23,10 @@ void ComposeTitle(WCHAR *title, LPCWSTR name, LPCWSTR marker) {
         ending += marker;
     }
     WString composed = TEXT("Scrivel - ");
-    size_t room = kTitleLength - 1 - composed.size() - ending.size();
-    composed.append(name, std::min(wcslen(name), room));
+    const size_t kLongestEnding = 2;  // " *"
+    size_t room = kTitleLength - 1 - composed.size() - kLongestEnding;
+    size_t length = wcslen(name);
+    composed.append(name + (length > room ? length - room : 0));
     composed += ending;
     composed.copy(title, composed.size());
     title[composed.size()] = 0;

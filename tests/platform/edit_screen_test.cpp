@@ -266,6 +266,29 @@ TEST_F(EditScreenTest, TypingShowsAtTheCaret) {
     EXPECT_EQ(GetWindowTextLengthW(edit), 19);
 }
 
+TEST_F(EditScreenTest, WhatGoesInAtTheStartOfTheTopRowShowsThereAndPushesTheRestDown) {
+    HWND edit = Make(10, 6, kWrap, u"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix");
+    ControlKey(edit, VK_END);
+    for (int i = 0; i < 3; ++i)
+        Key(edit, VK_UP);
+    Key(edit, VK_HOME);
+    Type(edit, u"\r");
+    EXPECT_EQ(Client(),
+              "          \n"
+              "three     \n"
+              "four      \n"
+              "five      \n");
+    EXPECT_EQ(grid.cursorRow, 2);
+    EXPECT_EQ(grid.cursorCol, 0);
+    Key(edit, VK_UP);
+    Type(edit, u"x");
+    EXPECT_EQ(Client(),
+              "x         \n"
+              "three     \n"
+              "four      \n"
+              "five      \n");
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Without wrap
 // ---------------------------------------------------------------------------------------------------
@@ -292,6 +315,26 @@ TEST_F(EditScreenTest, LongLinesScrollSidewaysToKeepTheCaretInView) {
               "          \n");
     EXPECT_EQ(grid.cursorRow, 2);
     EXPECT_EQ(grid.cursorCol, 3);
+}
+
+TEST_F(EditScreenTest, AViewThatGrowsBackShowsTheLineFromItsStartAgain) {
+    HWND edit = Make(10, 6, kNoWrap, u"abcdef\r\nshort");
+    Key(edit, VK_RIGHT);
+    Key(edit, VK_RIGHT);
+    std::string narrow, wide;
+    screen->ResizeTo(2, 6).Then([&] { narrow = Client(); }).ResizeTo(10, 6).Then([&] { wide = Client(); });
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EXPECT_NE(narrow.substr(0, 2), "ab") << "the narrow view followed the caret\n" << narrow;
+    EXPECT_EQ(wide,
+              "abcdef    \n"
+              "short     \n"
+              "          \n"
+              "          \n");
+    EXPECT_EQ(grid.cursorCol, 2);
 }
 
 // A caret that leaves the view sideways brings a third of the width with it: going right, the caret lands

@@ -225,10 +225,11 @@ void ScrollCaretIntoView(EditState &s) {
 }
 
 // The top row after [from, to) became count characters: rows below the change keep their place in
-// the text, and a top row the change swallowed becomes the row where the change is.
+// the text, a top row the change swallowed becomes the row where the change is, and what goes in at the
+// very start of the top row shows there, pushing the old text down.
 void KeepTopThroughChange(EditState &s, size_t from, size_t to, size_t count) {
     size_t top = s.top.start;
-    if (top >= to)
+    if (top > to || (top == to && from < to))
         top = top - (to - from) + count;
     else if (top > from)
         top = from;
@@ -525,6 +526,14 @@ LRESULT OnNcDestroy(HWND hwnd) {
 
 LRESULT OnSize(EditState &s) {
     MeasureClientArea(s);
+    // A view grown wide enough to show the caret from the first column goes back there.
+    if (!s.wrap && s.scrollColumns > 0) {
+        Row caretRow = s.layout.RowHolding(s.caret, s.caretAfterWrap);
+        if (s.layout.ColumnOf(caretRow, s.caret) < s.textCols) {
+            s.scrollColumns = 0;
+            LayOutView(s);
+        }
+    }
     ScrollCaretIntoView(s);
     return 0;
 }

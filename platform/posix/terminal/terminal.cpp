@@ -1,4 +1,5 @@
 #include "platform/posix/terminal/terminal.h"
+#include "platform/posix/terminal/terminal_type.h"
 
 #include <clocale>
 #include <csignal>
@@ -108,6 +109,11 @@ void TerminalScreen::Start() {
     started_ = true;
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::fputs("scrivel: standard input and output must be a terminal to show the editor\n", stderr);
+        std::_Exit(2);
+    }
+    std::string problem = TerminalTypeProblem();
+    if (!problem.empty()) {
+        std::fprintf(stderr, "scrivel: %s\n", problem.c_str());
         std::_Exit(2);
     }
     // A short escape delay: Esc is the Back key and must act at once.

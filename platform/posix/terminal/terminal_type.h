@@ -1,0 +1,11 @@
+// Whether the terminal named by TERM can show the phone's screen at all.
+#pragma once
+
+#include <string>
+
+namespace posix {
+
+// Empty when it can; otherwise why not, in words for the user.
+std::string TerminalTypeProblem();
+
+}  // namespace posix
