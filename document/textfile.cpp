@@ -117,6 +117,7 @@ void ShowWarning(LPCWSTR text) {
 struct WriteResult {
     DWORD error = ERROR_SUCCESS;
     bool fileUnchanged = false;
+    bool notAFile = false;  // a folder or a device stands where the file should be
 };
 
 // Why a file could not be written, in words for the user.
@@ -129,6 +130,9 @@ LPCWSTR WriteFailureText(const WriteResult &result) {
             return TEXT("The file could not be saved: the disk is full. The file may be incomplete; your text is ")
                 TEXT("still here.");
         case ERROR_ACCESS_DENIED:
+            if (result.notAFile)
+                return TEXT("The file could not be saved: a folder or a device now has its name. Use Save As to ")
+                    TEXT("save your text.");
             return TEXT("The file could not be saved: it is read-only or the folder cannot be written. Your text ")
                 TEXT("is still here.");
         case ERROR_SHARING_VIOLATION:
@@ -213,6 +217,9 @@ WriteResult WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int l
     if (!file.Valid()) {
         result.error = FailureCode();
         result.fileUnchanged = true;
+        DWORD attributes = GetFileAttributesW(path);
+        result.notAFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)) != 0;
         return result;
     }
     result = Overwrite(file.Get(), bytes, (DWORD)length);

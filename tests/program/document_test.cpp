@@ -158,6 +158,7 @@ TEST_F(DocumentTest, ASaveThatCannotOpenItsFileKeepsTheDocumentUnsaved) {
     Run(u"\\gone.txt");
     EXPECT_NE(box.find("Error"), std::string::npos) << box;
     EXPECT_NE(box.find("could not be saved"), std::string::npos) << box;
+    EXPECT_NE(box.find("a folder or a device"), std::string::npos) << box;
     EXPECT_EQ(std::u16string(DocumentPath), u"\\gone.txt");
     EXPECT_EQ(Title(), u"Scrivel - gone.txt *");
     EXPECT_TRUE(DirtyFlag);
