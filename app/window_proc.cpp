@@ -64,7 +64,8 @@ LRESULT OnSetFocus(HWND window) {
     return 1;
 }
 
-// Key messages that reach a top-level window are never passed on to default handling.
+// Key messages that reach a top-level window are never passed on to default handling. Up, Print and the
+// left soft key answer 0, as they do on the device; every other key is answered as handled.
 LRESULT OnKey(WPARAM key) {
     return (key == VK_UP || key == VK_PRINT || key == VK_TSOFT1) ? 0 : 1;
 }
@@ -141,6 +142,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CREATE: return OnCreate(window);
         case WM_DESTROY: return OnDestroy(window);
         case WM_SETFOCUS: return OnSetFocus(window);
+        // The folder tree reads 0 as "go on" (an item may expand); other notifications are simply handled.
         case WM_NOTIFY: return wParam == IDC_FOLDER_TREE ? 0 : 1;
         case WM_KEYDOWN:
         case WM_KEYUP:

@@ -14,8 +14,8 @@ namespace {
 constexpr int kTitleLength = MAX_PATH;
 
 // Composes "Scrivel - NAME MARKER" (or, with no marker at all, "Scrivel - NAME") into the title's
-// buffer. A name too long for it loses its beginning, so that its end (the extension) and the marker
-// always show, whatever the marker.
+// buffer; the marker is "*", "" or none. A name too long for the buffer loses its beginning, the same
+// part whatever the marker, so that its end (the extension) and the marker always show.
 void ComposeTitle(WCHAR *title, LPCWSTR name, LPCWSTR marker) {
     WString ending;
     if (marker) {
@@ -68,7 +68,6 @@ void SetStartupTitle(LPCWSTR commandLine) {
         CopyPath(DocumentName, NameOfPath(commandLine));
         ComposeTitle(title, DocumentName, nullptr);
     } else {
-        DocumentPath[0] = 0;
         DocumentName[0] = 0;
         ComposeTitle(title, TEXT("untitled"), nullptr);
     }

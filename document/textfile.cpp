@@ -96,7 +96,7 @@ ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
     DWORD size = GetFileSize(file.Get(), &high);
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return ReadStatus::CannotOpen;
     // The buffer holds the file and a zero byte after it, so a file of 4 GB or more cannot be held.
-    if (high != 0 || size == 0xFFFFFFFF) return ReadStatus::TooLarge;
+    if (high != 0 || size == MAXDWORD) return ReadStatus::TooLarge;
     std::unique_ptr<char[]> bytes(new (std::nothrow) char[size_t(size) + 1]);
     if (!bytes) return ReadStatus::TooLarge;
     DWORD total = 0;

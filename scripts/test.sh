@@ -21,7 +21,7 @@ echo "== The program against the Windows headers"
 scripts/windows-check.sh
 
 echo "== Formatting"
-if ! clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' | grep -v '^./build') 2>/dev/null; then
+if ! clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' | grep -v '^./build'); then
   echo "format: run clang-format -i on the files above"
   exit 1
 fi

@@ -210,14 +210,14 @@ BOOL EndPaint(HWND, const PAINTSTRUCT *paint) {
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
     DeviceContext *c = Context(dc);
-    if (!c) return 0xFFFFFFFF;
+    if (!c) return CLR_INVALID;
     std::swap(c->textColor, color);
     return color;
 }
 
 COLORREF SetBkColor(HDC dc, COLORREF color) {
     DeviceContext *c = Context(dc);
-    if (!c) return 0xFFFFFFFF;
+    if (!c) return CLR_INVALID;
     std::swap(c->bkColor, color);
     return color;
 }

@@ -62,8 +62,15 @@ int ExitStatus(pid_t pid) {
 
 class Instances : public ::testing::Test {
 protected:
-    void SetUp() override { posix::ResetInstances(); }
-    void TearDown() override { posix::ResetInstances(); }
+    void SetUp() override {
+        posix::ResetInstances();
+        savedFolder_ = posix::GetOptions().programFolder;
+        posix::GetOptions().programFolder = "example";
+    }
+    void TearDown() override {
+        posix::ResetInstances();
+        posix::GetOptions().programFolder = savedFolder_;
+    }
 
     static DWORD CreateError(const WCHAR *name, HANDLE *handle = nullptr) {
         SetLastError(12345);
@@ -73,7 +80,7 @@ protected:
     }
     std::vector<std::string> RuntimeFiles(const std::string &prefix) const {
         std::vector<std::string> names;
-        if (DIR *dir = opendir((runtime_ / "scrivel").c_str())) {
+        if (DIR *dir = opendir((runtime_ / "example").c_str())) {
             while (dirent *entry = readdir(dir))
                 if (std::string(entry->d_name).rfind(prefix, 0) == 0) names.push_back(entry->d_name);
             closedir(dir);
@@ -81,13 +88,14 @@ protected:
         return names;
     }
 
+    std::string savedFolder_;
     scratch::TempDir runtime_;
     scratch::EnvVar runtimeVariable_{"XDG_RUNTIME_DIR", runtime_.Path()};
 };
 
 TEST_F(Instances, TheRuntimeFolderIsPrivate) {
     std::string folder = posix::RuntimeDirectory();
-    EXPECT_EQ(folder, runtime_ / "scrivel");
+    EXPECT_EQ(folder, runtime_ / "example");
     struct stat st;
     ASSERT_EQ(stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -98,15 +106,15 @@ TEST_F(Instances, TheRuntimeFolderIsPrivate) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
     scratch::EnvVar unset("XDG_RUNTIME_DIR");
-    std::string fallback = "/tmp/scrivel-" + std::to_string(geteuid());
+    std::string fallback = "/tmp/example-" + std::to_string(geteuid());
     bool existed = access(fallback.c_str(), F_OK) == 0;
     EXPECT_EQ(posix::RuntimeDirectory(), fallback);
     if (!existed) rmdir(fallback.c_str());
 }
 
 TEST_F(Instances, AFolderThatIsNotOursIsRefused) {
-    rmdir((runtime_ / "scrivel").c_str());
-    ASSERT_EQ(symlink(runtime_.Path().c_str(), (runtime_ / "scrivel").c_str()), 0);
+    rmdir((runtime_ / "example").c_str());
+    ASSERT_EQ(symlink(runtime_.Path().c_str(), (runtime_ / "example").c_str()), 0);
     EXPECT_EQ(posix::RuntimeDirectory(), "");
     // The program still starts: the mutex then only knows this process.
     HANDLE h = nullptr;
@@ -114,10 +122,10 @@ TEST_F(Instances, AFolderThatIsNotOursIsRefused) {
     EXPECT_NE(h, nullptr);
     EXPECT_EQ(CreateError(u"Refused"), DWORD(ERROR_ALREADY_EXISTS));
 
-    unlink((runtime_ / "scrivel").c_str());
-    mkdir((runtime_ / "scrivel").c_str(), 0700);
+    unlink((runtime_ / "example").c_str());
+    mkdir((runtime_ / "example").c_str(), 0700);
     if (geteuid() != 0) GTEST_SKIP() << "only root can give the folder to someone else";
-    ASSERT_EQ(chown((runtime_ / "scrivel").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown((runtime_ / "example").c_str(), 65534, 65534), 0);
     EXPECT_EQ(posix::RuntimeDirectory(), "");
 }
 
@@ -126,7 +134,7 @@ TEST_F(Instances, ASecondCreateOfTheSameNameSaysItExists) {
     EXPECT_EQ(CreateError(u"Example", &first), 0u);
     EXPECT_EQ(CreateError(u"Example", &second), DWORD(ERROR_ALREADY_EXISTS));
     EXPECT_NE(first, second);
-    EXPECT_EQ(CreateError(u"scrivel"), 0u);  // object names keep their case
+    EXPECT_EQ(CreateError(u"example"), 0u);  // object names keep their case
     EXPECT_EQ(CreateError(u"Global\\Other name"), 0u);
     EXPECT_TRUE(CloseHandle(first));
     EXPECT_EQ(CreateError(u"Example"), DWORD(ERROR_ALREADY_EXISTS));  // the second handle still holds it

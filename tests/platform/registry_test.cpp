@@ -536,20 +536,23 @@ TEST_F(Registry, ValuesOtherProcessesWroteMeanwhileAreKept) {
     EXPECT_EQ(data, DwordBytes(2));
 }
 
-TEST_F(Registry, TheDefaultFileFollowsXdgConfigHome) {
+TEST_F(Registry, TheDefaultFileFollowsXdgConfigHomeAndTheProgramsFolder) {
     posix::GetOptions().registryFile.clear();
+    std::string savedFolder = posix::GetOptions().programFolder;
+    posix::GetOptions().programFolder = "example";
     {
         scratch::EnvVar config("XDG_CONFIG_HOME", dir_ / "config");
         HKEY key = Settings();
         ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
-        EXPECT_NE(dir_.Read("config/scrivel/registry.reg").find("\"A\"=dword:00000001"), std::string::npos);
+        EXPECT_NE(dir_.Read("config/example/registry.reg").find("\"A\"=dword:00000001"), std::string::npos);
     }
     Restart();
     scratch::EnvVar noConfig("XDG_CONFIG_HOME");
     scratch::EnvVar home("HOME", dir_ / "home");
     HKEY key = Settings();
     ASSERT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
-    EXPECT_NE(dir_.Read("home/.config/scrivel/registry.reg").find("\"B\"=dword:00000002"), std::string::npos);
+    EXPECT_NE(dir_.Read("home/.config/example/registry.reg").find("\"B\"=dword:00000002"), std::string::npos);
+    posix::GetOptions().programFolder = savedFolder;
 }
 
 TEST_F(Registry, TwoProcessesWritingTogetherLoseNothing) {

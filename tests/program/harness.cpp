@@ -35,6 +35,7 @@ void ProgramTest::SetUp() {
     posix::ResetPlatform();
     ResetProgramState();
     posix::SetFrontEnd(&screen);
+    posix::GetOptions().programFolder = "scrivel";
     posix::GetOptions().root = root_;
     posix::GetOptions().registryFile = registry_;
     posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});

@@ -250,7 +250,8 @@ std::string UserRuntimeFolder() {
 
 std::string RuntimeDirectory() {
     std::string runtime = UserRuntimeFolder();
-    std::string folder = runtime.empty() ? "/tmp/scrivel-" + std::to_string(geteuid()) : runtime + "/scrivel";
+    const std::string &name = GetOptions().programFolder;
+    std::string folder = runtime.empty() ? "/tmp/" + name + "-" + std::to_string(geteuid()) : runtime + "/" + name;
     return UsableFolder(folder) ? folder : std::string();
 }
 

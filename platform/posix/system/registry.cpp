@@ -59,7 +59,7 @@ std::string HiveFile() {
     if (path.empty()) {
         const char *config = std::getenv("XDG_CONFIG_HOME");
         std::string base = (config && config[0] == '/') ? config : HomeFolder() + "/.config";
-        path = base + "/scrivel/registry.reg";
+        path = base + "/" + GetOptions().programFolder + "/registry.reg";
     }
     // A hive kept elsewhere through a link is replaced where it lies, so the link stays.
     char resolved[PATH_MAX];

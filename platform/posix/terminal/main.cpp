@@ -144,6 +144,7 @@ int main(int argc, char **argv) {
         return Fail(args.file + " is outside the device root " + args.root);
     if (commandLine.size() >= MAX_PATH) return Fail(args.file + ": the path is too long for the device");
 
+    posix::GetOptions().programFolder = "scrivel";
     posix::GetOptions().root = ResolvedFolder(Absolute(args.root));
     posix::GetOptions().registryFile = args.registry.empty() ? std::string() : Absolute(args.registry);
     posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});
