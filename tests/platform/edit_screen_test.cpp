@@ -366,6 +366,16 @@ TEST_F(EditScreenTest, CaretLeavingTheViewSidewaysMovesItAThirdOfTheWidth) {
     EXPECT_EQ(grid.cursorCol, 0);
 }
 
+TEST_F(EditScreenTest, ADoubleWidthCharacterAfterTheCaretShowsWhole) {
+    HWND edit = Make(11, 6, kNoWrap, u"\u4E2D\u6587\u5B57\u7B26\u6D4B\u8BD5\u5BBD end");
+    for (int i = 0; i < 5; ++i)
+        Key(edit, VK_RIGHT);  // before the sixth character, which would need cells 10 and 11 of 11
+    std::string client = Client();
+    std::string firstRow = client.substr(0, client.find('\n'));
+    EXPECT_NE(firstRow.find("\u8BD5"), std::string::npos) << client;
+    EXPECT_LT(grid.cursorCol, 10);
+}
+
 TEST_F(EditScreenTest, DoubleWidthCharacterCutByTheLeftEdgeLeavesABlank) {
     HWND edit = Make(6, 6, kNoWrap, u"\u4E2Dabcdefgh");
     SendMessageW(edit, EM_SETSEL, 4, 4);  // column 5: in view without scrolling
@@ -536,6 +546,23 @@ TEST_F(EditScreenTest, LastRowsOfALongWrappedLineFollowEditsBeforeAndAfterItsChe
 // ---------------------------------------------------------------------------------------------------
 // The scroll indicator
 // ---------------------------------------------------------------------------------------------------
+
+TEST_F(EditScreenTest, ScrollIndicatorNeverFillsTheTrackWhileTextIsHidden) {
+    // Five rows of text, four on screen: nearly all of it shows, but not all.
+    Make(10, 6, kWrapWithIndicator, std::u16string(36, u'a') + u"\r\nb");
+    std::string client = Client();
+    EXPECT_NE(client.find("\u2502"), std::string::npos) << client;
+}
+
+TEST_F(EditScreenTest, AtTheFullEndOfAWrappedRowTheCaretStandsPastTheLastCharacter) {
+    HWND edit = Make(10, 6, kWrapWithIndicator, u"123456789\r\nnext");  // nine text cells and the indicator
+    Key(edit, VK_END);
+    Client();
+    EXPECT_EQ(grid.cursorCol, 9) << "after the 9, not on it";
+    Key(edit, VK_LEFT);
+    Client();
+    EXPECT_EQ(grid.cursorCol, 8);
+}
 
 TEST_F(EditScreenTest, ScrollIndicatorShowsWhereTheViewStands) {
     HWND edit = Make(10, 6, kWrapWithIndicator, u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8");

@@ -148,8 +148,9 @@ void PlaceCaret(const EditState &s) {
         return;
     }
     int column = s.layout.ColumnOf(s.shown[i], s.caret) - s.scrollColumns;
-    // A blank may hang past a wrapped row's edge; the caret after it stays on the last cell.
-    if (s.wrap) column = std::min(column, s.textCols - 1);
+    // At a wrapped row's full end the caret stands just past the last character, in the indicator's column
+    // when there is one (as a caret stands after the last pixel); a blank hanging past the edge stays there.
+    if (s.wrap) column = std::min(column, s.indicator ? s.textCols : s.textCols - 1);
     SetCaretPos(column * kCellWidth, i * kCellHeight);
 }
 
@@ -191,10 +192,13 @@ void MeasureClientArea(EditState &s) {
 void ScrollSidewaysToCaret(EditState &s, const Row &caretRow) {
     if (s.wrap) return;
     int column = s.layout.ColumnOf(caretRow, s.caret);
+    // A double-width character after the caret must show whole, or the caret would stand on a blank.
+    int caretCells = 1;
+    if (s.caret < caretRow.end && CharColumns(s.layout.UnitAt(s.caret)) == 2) caretCells = 2;
     int third = s.textCols / 3;
     if (column < s.scrollColumns) {
         s.scrollColumns = std::max(column - third, 0);
-    } else if (column >= s.scrollColumns + s.textCols) {
+    } else if (column + caretCells > s.scrollColumns + s.textCols) {
         int before = std::min(s.textCols - third, s.textCols - 1);  // cells left of the caret
         s.scrollColumns = column - before;
         // Only the columns the view would show past the caret are measured, not the rest of a long row.
@@ -485,7 +489,9 @@ void DrawScrollIndicator(HDC dc, const EditState &s) {
         size_t length = s.text.Length(), first = s.top.start, end = std::max(ShownEnd(s), first);
         if (first > 0 || end < length) {
             size_t shownChars = end - first;
-            thumbRows = std::clamp<size_t>((rows * shownChars + length / 2) / std::max<size_t>(length, 1), 1, rows);
+            thumbRows =
+                std::clamp<size_t>((rows * shownChars + length / 2) / std::max<size_t>(length, 1), 1,
+                                   std::max<size_t>(rows - 1, 1));  // something is hidden: never the whole track
             size_t range = length > shownChars ? length - shownChars : 1;
             thumbTop = (rows - thumbRows) * std::min(first, range) / range;
         }
