@@ -85,7 +85,10 @@ bool ConfirmDiscard() {
 }
 
 void OnEditorChanged(HWND sender) {
-    if (sender != EditorControl) return;
+    if (sender == EditorControl) MarkDocumentModified();
+}
+
+void MarkDocumentModified() {
     if (DocumentName[0]) EnableSaveItem(true);
     EnableSaveAsItem(true);
     SetDocumentTitle(nullptr, true);

@@ -19,6 +19,8 @@ void SetStartupTitle(LPCWSTR commandLine);
 bool ConfirmDiscard();
 // EN_CHANGE from a control: the editor's changes mark the document modified.
 void OnEditorChanged(HWND sender);
+// Shows the document as modified: the marker in the title, Save (for a named document) and Save As.
+void MarkDocumentModified();
 LRESULT NewDocument();
 
 // The text after a path's last backslash (the whole path when it has none).

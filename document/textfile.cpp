@@ -227,15 +227,9 @@ WriteResult WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int l
     return result;
 }
 
-// A failed save leaves the document as it was: modified, under its name, with Save available again.
-void KeepUnsaved() {
-    if (DocumentName[0]) EnableSaveItem(true);
-    EnableSaveAsItem(true);
-    SetDocumentTitle(nullptr, true);
-}
-
 // The bytes to save, or false when there is nothing to write (an empty document is never written) or
-// no memory to write it with (said to the user, the document kept unsaved).
+// no memory to write it with (said to the user). A save that fails in any way leaves the document as it
+// was: modified, under its name, with Save available again.
 bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
     switch (NarrowEditorText(bytes, length)) {
         case Narrowed::Text: return true;
@@ -247,7 +241,7 @@ bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
             ShowError(TEXT("The text could not be converted for saving. Your text is still here."));
             break;
     }
-    KeepUnsaved();
+    MarkDocumentModified();
     return false;
 }
 
@@ -296,7 +290,7 @@ void SaveDocument() {
     }
     if (written.error != ERROR_SUCCESS) {
         ShowError(WriteFailureText(written));
-        KeepUnsaved();
+        MarkDocumentModified();
         return;
     }
     EnableSaveItem(false);
@@ -311,7 +305,7 @@ void SaveDocumentAs(LPCWSTR path) {
     if (!TextToSave(bytes, length)) return;
     if (wcslen(path) >= MAX_PATH) {
         ShowError(TEXT("The path is too long to save the file there. Your text is still here."));
-        KeepUnsaved();
+        MarkDocumentModified();
         return;
     }
     WriteResult written;
@@ -328,7 +322,7 @@ void SaveDocumentAs(LPCWSTR path) {
     }
     if (written.error != ERROR_SUCCESS) {
         ShowError(WriteFailureText(written));
-        KeepUnsaved();
+        MarkDocumentModified();
     }
 }
 
