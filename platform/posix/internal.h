@@ -1,6 +1,7 @@
 // What the modules of the POSIX platform share with each other, and nothing the program may see.
 #pragma once
 
+#include "platform/posix/utf16.h"
 #include "platform/posix/win32_api.h"
 
 #include <functional>
@@ -230,13 +231,10 @@ void DrawFrame(CellGrid &grid, int left, int top, int right, int bottom);
 
 // The character that starts at text[i], a surrogate pair taken whole; units is how many it took (1 or 2).
 inline char32_t CodePointAt(const U16String &text, size_t i, size_t &units) {
-    char32_t ch = text[i];
     units = 1;
-    if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-        ch = 0x10000 + ((ch - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-        units = 2;
-    }
-    return ch;
+    if (!IsHighSurrogate(text[i]) || i + 1 >= text.size() || !IsLowSurrogate(text[i + 1])) return text[i];
+    units = 2;
+    return CombineSurrogates(text[i], text[i + 1]);
 }
 
 // Columns a character takes on a terminal (0, 1 or 2), and a text (a surrogate pair being one character).

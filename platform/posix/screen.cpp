@@ -46,7 +46,7 @@ locale_t Utf8Locale() {
 // Columns the terminal gives a character: -1 for one it cannot print, 0 for a combining mark.
 int TerminalColumns(char32_t ch) {
     if (ch < 0x300) return (ch < 0x20 || (ch >= 0x7F && ch < 0xA0)) ? -1 : 1;
-    if (ch >= 0xD800 && ch <= 0xDFFF) return -1;
+    if (IsHighSurrogate(ch) || IsLowSurrogate(ch)) return -1;
     locale_t utf8 = Utf8Locale();
     if (!utf8) {
         // Without a UTF-8 character table the C library knows no widths: one column each.
@@ -223,8 +223,8 @@ U16String FittedTitle(const U16String &title, int columns) {
     for (size_t i = first; i < chars.size(); ++i) {
         char32_t ch = chars[i];
         if (ch >= 0x10000) {
-            tail += char16_t(0xD800 + ((ch - 0x10000) >> 10));
-            tail += char16_t(0xDC00 + ((ch - 0x10000) & 0x3FF));
+            tail += HighSurrogateOf(ch);
+            tail += LowSurrogateOf(ch);
         } else {
             tail += char16_t(ch);
         }

@@ -609,7 +609,7 @@ LRESULT OnReplaceSel(EditState &s, bool canUndo, const WCHAR *text) {
     if (count > room) {
         count = room;
         // A surrogate pair is never cut in half.
-        if (count > 0 && text[count - 1] >= 0xD800 && text[count - 1] < 0xDC00) --count;
+        if (count > 0 && IsHighSurrogate(text[count - 1])) --count;
         if (!Notify(s.hwnd, EN_MAXTEXT)) return 0;
     }
     if (count == 0 && from == to) return 0;

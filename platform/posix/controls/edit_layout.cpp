@@ -25,7 +25,7 @@ bool IsBlank(char32_t ch) {
 
 size_t Layout::PreviousUnit(size_t pos) const {
     if (pos == 0) return 0;
-    return pos >= 2 && IsLow(text_.At(pos - 1)) && IsHigh(text_.At(pos - 2)) ? pos - 2 : pos - 1;
+    return pos >= 2 && IsLowSurrogate(text_.At(pos - 1)) && IsHighSurrogate(text_.At(pos - 2)) ? pos - 2 : pos - 1;
 }
 
 int Layout::UnitColumns(char32_t ch, int column) {

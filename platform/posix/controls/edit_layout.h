@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/posix/controls/edit_text.h"
+#include "platform/posix/utf16.h"
 
 #include <vector>
 
@@ -80,22 +81,17 @@ public:
     bool DisplayLine(size_t number, Row &row) const;
 
 private:
-    static bool IsHigh(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-    static bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
-    static char32_t Pair(char16_t high, char16_t low) {
-        return 0x10000 + ((char32_t(high) - 0xD800) << 10) + (low - 0xDC00);
-    }
     // The character at pos, moving pos past it; a lone half of a pair is a character of its own.
     char32_t ReadUnit(size_t &pos) const {
         char16_t c = text_.At(pos++);
-        if (!IsHigh(c) || !IsLow(text_.At(pos))) return c;
-        return Pair(c, text_.At(pos++));
+        if (!IsHighSurrogate(c) || !IsLowSurrogate(text_.At(pos))) return c;
+        return CombineSurrogates(c, text_.At(pos++));
     }
     // The same for the walks along a line, which read on from one character to the next.
     static char32_t ReadUnit(TextReader &reader) {
         char16_t c = reader.Take();
-        if (!IsHigh(c) || !IsLow(reader.Peek())) return c;
-        return Pair(c, reader.Take());
+        if (!IsHighSurrogate(c) || !IsLowSurrogate(reader.Peek())) return c;
+        return CombineSurrogates(c, reader.Take());
     }
 
     // A change of the text: [from, to) of the old text became [from, end) of the new one, and the line

@@ -1,5 +1,6 @@
 // The 8-bit code page, UTF-8, and MultiByteToWideChar / WideCharToMultiByte over them.
 #include "platform/posix/system/codepage.h"
+#include "platform/posix/utf16.h"
 
 #include <cstring>
 #include <string>
@@ -125,8 +126,8 @@ size_t DecodeUtf8(const char *src, size_t count, WCHAR *dst, bool *invalid) {
             ++out;
         } else if (cp >= 0x10000) {
             if (kWrite) {
-                dst[out] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
-                dst[out + 1] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+                dst[out] = HighSurrogateOf(char32_t(cp));
+                dst[out + 1] = LowSurrogateOf(char32_t(cp));
             }
             out += 2;
         } else {
@@ -136,13 +137,6 @@ size_t DecodeUtf8(const char *src, size_t count, WCHAR *dst, bool *invalid) {
     }
     if (invalid) *invalid = bad;
     return out;
-}
-
-bool IsHighSurrogate(WCHAR c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(WCHAR c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 template <bool kWrite>
@@ -160,7 +154,7 @@ size_t EncodeUtf8(const WCHAR *src, size_t count, char *dst, bool *invalid) {
             continue;
         }
         if (IsHighSurrogate(src[i]) && i + 1 < count && IsLowSurrogate(src[i + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (src[i + 1] - 0xDC00);
+            c = CombineSurrogates(src[i], src[i + 1]);
             ++i;
             put(0xF0 | (c >> 18));
             put(0x80 | ((c >> 12) & 0x3F));

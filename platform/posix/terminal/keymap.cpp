@@ -1,5 +1,6 @@
 // The terminal's keys as the phone's keys.
 #include "platform/posix/terminal/keymap.h"
+#include "platform/posix/utf16.h"
 
 #include <string>
 
@@ -115,9 +116,8 @@ void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
     }
     if (ch < 0x20) return;  // other control keys type nothing
     if (ch >= 0x10000) {
-        char32_t v = ch - 0x10000;
-        PressAndRelease(VK_PACKET, char16_t(0xD800 + (v >> 10)), out);
-        PressAndRelease(VK_PACKET, char16_t(0xDC00 + (v & 0x3FF)), out);
+        PressAndRelease(VK_PACKET, HighSurrogateOf(ch), out);
+        PressAndRelease(VK_PACKET, LowSurrogateOf(ch), out);
         return;
     }
     PressAndRelease(VirtualKeyForChar(ch), char16_t(ch), out);
