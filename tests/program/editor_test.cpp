@@ -200,13 +200,18 @@ LRESULT CALLBACK RefuseEdits(int code, WPARAM, LPARAM lParam) {
     return 0;
 }
 
+// Types the text, then has the next count edit controls refused; hook is to be unhooked by the test.
+void TypeThenRefuseEditors(posix::HeadlessScreen &screen, const std::u16string &text, int count, HHOOK &hook) {
+    screen.Type(text).Then([&hook, count] {
+        g_refusals = count;
+        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
+    });
+}
+
 TEST_F(EditorTest, WhenTheNewEditorCannotBeMadeTheTextStays) {
     HHOOK hook = nullptr;
     bool checked = true;
-    screen.Type(u"precious words").Then([&] {
-        g_refusals = 1;
-        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
-    });
+    TypeThenRefuseEditors(screen, u"precious words", 1, hook);
     Menu({5, 1}).Then([&] { checked = MenuItemChecked(IDM_MISC_WORDWRAP); });
     Run();
     UnhookWindowsHookEx(hook);
@@ -218,10 +223,7 @@ TEST_F(EditorTest, WhenTheNewEditorCannotBeMadeTheTextStays) {
 TEST_F(EditorTest, WhenNoEditorCanBeMadeTheUserIsToldAndTheTextComesBackLater) {
     HHOOK hook = nullptr;
     std::string box;
-    screen.Type(u"precious words").Then([&] {
-        g_refusals = 2;
-        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
-    });
+    TypeThenRefuseEditors(screen, u"precious words", 2, hook);
     Menu({5, 1}).Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Menu({5, 1});
     Run();
@@ -237,10 +239,7 @@ TEST_F(EditorTest, OpeningAFileWhileNoEditorExistsBringsTheKeptTextBackFirst) {
     WriteFile("other.txt", "the other file");
     HHOOK hook = nullptr;
     std::u16string textBeforeOpen;
-    screen.Type(u"precious words").Then([&] {
-        g_refusals = 2;
-        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
-    });
+    TypeThenRefuseEditors(screen, u"precious words", 2, hook);
     Menu({5, 1}).Key(VK_TSOFT1);
     screen.Then([&] {
         UnhookWindowsHookEx(hook);
@@ -257,10 +256,7 @@ TEST_F(EditorTest, OpeningAFileWhileNoEditorExistsBringsTheKeptTextBackFirst) {
 TEST_F(EditorTest, NewWhileNoEditorExistsAsksAboutTheKeptText) {
     HHOOK hook = nullptr;
     std::string question;
-    screen.Type(u"precious words").Then([&] {
-        g_refusals = 2;
-        hook = SetWindowsHookExW(WH_CBT, RefuseEdits, nullptr, 0);
-    });
+    TypeThenRefuseEditors(screen, u"precious words", 2, hook);
     Menu({5, 1}).Key(VK_TSOFT1).Then([&] { UnhookWindowsHookEx(hook); });
     Menu({1, 2}).Then([&] { question = screen.Text(); }).Key(VK_TSOFT2);
     Run();
