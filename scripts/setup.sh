@@ -13,6 +13,13 @@ done
 
 echo "Installing: ${missing[*]}"
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: these Debian packages are missing and installing them needs root: ${missing[*]}" >&2
+    echo "setup: run this script as root, or install sudo" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
