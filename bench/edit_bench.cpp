@@ -233,20 +233,35 @@ void Draw() {
     posix::RenderScreen(grid);
 }
 
-void BM_LongLineTypeInMiddle(benchmark::State &state) {
-    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
-    scene.Caret(scene.Length() / 2);
+enum class Where { Middle, End };
+
+// A character typed again and again, the screen drawn once before as the keystroke that put the caret
+// there would have drawn it. Range 1 says whether the editor wraps.
+void TypeRepeatedly(benchmark::State &state, const std::u16string &text, Where where) {
+    Scene scene(StyleFor(state.range(1)), text);
+    scene.Caret(where == Where::Middle ? scene.Length() / 2 : scene.Length());
     Draw();
     for (auto _ : state)
         SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
 }
 
+// A keystroke as a person sees it, in the middle of the text: the character typed, then the screen drawn.
+void TypeAndRenderInMiddle(benchmark::State &state, const std::u16string &text, char16_t typed) {
+    Scene scene(StyleFor(state.range(1)), text);
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, typed, 1);
+        posix::RenderScreen(grid);
+    }
+}
+
+void BM_LongLineTypeInMiddle(benchmark::State &state) {
+    TypeRepeatedly(state, LongLine(state.range(0)), Where::Middle);
+}
+
 void BM_LongLineTypeAtEnd(benchmark::State &state) {
-    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
-    scene.Caret(scene.Length());
-    Draw();
-    for (auto _ : state)
-        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+    TypeRepeatedly(state, LongLine(state.range(0)), Where::End);
 }
 
 // A character typed and taken out again with Backspace, which removes text before the caret.
@@ -297,15 +312,8 @@ void BM_LongLineRenderScreen(benchmark::State &state) {
     }
 }
 
-// A keystroke as a person sees it, in the middle of the line: the character typed, then the screen drawn.
 void BM_LongLineTypeAndRender(benchmark::State &state) {
-    Scene scene(StyleFor(state.range(1)), LongLine(state.range(0)));
-    scene.Caret(scene.Length() / 2);
-    posix::CellGrid grid(80, 24);
-    for (auto _ : state) {
-        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
-        posix::RenderScreen(grid);
-    }
+    TypeAndRenderInMiddle(state, LongLine(state.range(0)), u'x');
 }
 
 // Ctrl+End right after a character typed somewhere in the middle of the line (not timed), and the
@@ -352,22 +360,12 @@ const std::u16string &BlankRun(int64_t megabytes) {
 }
 
 void BM_BlankRunTypeInMiddle(benchmark::State &state) {
-    Scene scene(StyleFor(state.range(1)), BlankRun(state.range(0)));
-    scene.Caret(scene.Length() / 2);
-    Draw();
-    for (auto _ : state)
-        SendMessageW(scene.Edit(), WM_CHAR, u'x', 1);
+    TypeRepeatedly(state, BlankRun(state.range(0)), Where::Middle);
 }
 
-// A keystroke inside the run as a person sees it: a blank typed, then the screen drawn.
+// A blank typed inside the run, then the screen drawn.
 void BM_BlankRunTypeAndRender(benchmark::State &state) {
-    Scene scene(StyleFor(state.range(1)), BlankRun(state.range(0)));
-    scene.Caret(scene.Length() / 2);
-    posix::CellGrid grid(80, 24);
-    for (auto _ : state) {
-        SendMessageW(scene.Edit(), WM_CHAR, u' ', 1);
-        posix::RenderScreen(grid);
-    }
+    TypeAndRenderInMiddle(state, BlankRun(state.range(0)), u' ');
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -64,6 +64,14 @@ protected:
             out += (grid.At(col, clientRow + 1).attr & posix::kAttrReverse) ? '#' : '.';
         return out;
     }
+    // Runs the message loop until the screen's script has run out.
+    static void RunScript() {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
     static void Key(HWND edit, int vk) { SendMessageW(edit, WM_KEYDOWN, (WPARAM)vk, 1); }
     static void Type(HWND edit, const std::u16string &text) {
         for (char16_t ch : text)
@@ -251,11 +259,7 @@ TEST_F(EditScreenTest, SelectionWithoutFocusShowsOnlyUnderNoHideSel) {
 TEST_F(EditScreenTest, TypingShowsAtTheCaret) {
     HWND edit = Make(10, 6, kWrap, u"");
     screen->Type(u"hello wide world\n!");
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    RunScript();
     EXPECT_EQ(Client(),
               "hello wide\n"
               "world     \n"
@@ -323,11 +327,7 @@ TEST_F(EditScreenTest, AViewThatGrowsBackShowsTheLineFromItsStartAgain) {
     Key(edit, VK_RIGHT);
     std::string narrow, wide;
     screen->ResizeTo(2, 6).Then([&] { narrow = Client(); }).ResizeTo(10, 6).Then([&] { wide = Client(); });
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    RunScript();
     EXPECT_NE(narrow.substr(0, 2), "ab") << "the narrow view followed the caret\n" << narrow;
     EXPECT_EQ(wide,
               "abcdef    \n"

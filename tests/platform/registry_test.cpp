@@ -71,6 +71,11 @@ protected:
         data.assign(size, 0);
         return RegQueryValueExW(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS && size == data.size();
     }
+    static bool Has(HKEY key, const WCHAR *name) {
+        DWORD type;
+        Bytes data;
+        return Get(key, name, type, data);
+    }
     std::vector<std::string> SetAside() const {
         std::vector<std::string> names;
         DIR *dir = opendir(dir_.Path().c_str());
@@ -259,10 +264,8 @@ TEST_F(Registry, DeletingAValueWritesThrough) {
     EXPECT_EQ(RegDeleteValueW(key, u"Gone"), ERROR_FILE_NOT_FOUND);
     Restart();
     key = Settings();
-    DWORD type;
-    Bytes data;
-    EXPECT_FALSE(Get(key, u"Gone", type, data));
-    EXPECT_TRUE(Get(key, u"Kept", type, data));
+    EXPECT_FALSE(Has(key, u"Gone"));
+    EXPECT_TRUE(Has(key, u"Kept"));
 }
 
 TEST_F(Registry, HandWrittenFilesAreRead) {
@@ -329,7 +332,7 @@ TEST_F(Registry, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     Bytes data;
     ASSERT_TRUE(Get(key, u"FontSize", type, data));
     EXPECT_EQ(data, DwordBytes(10));
-    EXPECT_FALSE(Get(key, u"Font", type, data));
+    EXPECT_FALSE(Has(key, u"Font"));
 }
 
 // The entries of a folder, without the lock files the registry leaves beside its file.
@@ -368,9 +371,7 @@ TEST_F(Registry, SomethingOtherThanAFileAtItsPathReadsAsEmptyAndIsNeverMoved) {
         key = Settings();
         EXPECT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_ACCESS_DENIED);
         EXPECT_EQ(RegDeleteValueW(key, u"A"), ERROR_ACCESS_DENIED);
-        DWORD type;
-        Bytes data;
-        EXPECT_FALSE(Get(key, u"A", type, data));
+        EXPECT_FALSE(Has(key, u"A"));
 
         EXPECT_EQ(FolderEntries(dir_.Path()), before);  // nothing moved aside, no new file, no leftovers
         EXPECT_EQ(KindAt(dir_ / "Documents"), mode_t(S_IFDIR));
@@ -430,11 +431,9 @@ TEST_F(Registry, AFileThatCannotBeOpenedForAPassingReasonIsNeitherMovedNorReplac
     ASSERT_EQ(Set(key, u"C", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
     Restart();
     key = Settings();
-    DWORD type;
-    Bytes data;
-    EXPECT_TRUE(Get(key, u"A", type, data));
-    EXPECT_FALSE(Get(key, u"B", type, data));
-    EXPECT_TRUE(Get(key, u"C", type, data));
+    EXPECT_TRUE(Has(key, u"A"));
+    EXPECT_FALSE(Has(key, u"B"));
+    EXPECT_TRUE(Has(key, u"C"));
 }
 
 TEST_F(Registry, ABackslashFoldsOnlyHexDataNeverACommentOrAnotherLine) {
