@@ -4,7 +4,11 @@
 #include "document/document.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <benchmark/benchmark.h>
 

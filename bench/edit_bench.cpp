@@ -6,7 +6,12 @@
 // BM_LongLine benchmarks take a document of 16 or 64 MB that is one single line.
 //
 //   ninja -C build edit_bench && ./build/bench/edit_bench
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/keyboard.h"
+#include "platform/posix/windowing/reset.h"
+#include "platform/posix/windowing/screen.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

@@ -8,7 +8,7 @@
 #ifdef _WIN32
 #include "platform/windows/win32_windows.h"
 #else
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 #endif
 
 #include <string>

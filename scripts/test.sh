@@ -17,6 +17,9 @@ cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs" -E '^terminal\.')
 
+echo "== The platform's layers"
+scripts/layers.sh
+
 echo "== The program against the Windows headers"
 scripts/windows-check.sh
 

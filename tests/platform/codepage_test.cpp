@@ -2,7 +2,7 @@
 // wsprintfW and sprintf, which go through the same code page.
 #include <gtest/gtest.h>
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <string>
 #include <vector>

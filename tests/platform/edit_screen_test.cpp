@@ -1,6 +1,11 @@
 // What the "edit" control draws: word wrap, tabs, double-width characters, the selection, the caret,
 // sideways scrolling and the scroll indicator, compared cell for cell with exact screens.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/keyboard.h"
+#include "platform/posix/windowing/reset.h"
+#include "platform/posix/windowing/screen.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,12 @@
 // undo, the limit, lines and the caret keys, as measured on a real Win32 implementation, and the places
 // where we depart on purpose (line breaks at LF and CR, Enter typing the text's own break, Up and Down
 // keeping their column, EM_GETSEL packing -1 above 65,535, EM_UNDO with nothing to undo).
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "tests/support/allocation_budget.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/keyboard.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // sizes and positions, attributes, deleting, folders, and how device paths find Linux files.
 #include <gtest/gtest.h>
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/system/paths.h"
 #include "tests/platform/scratch.h"
 
 #include <csignal>

@@ -1,7 +1,7 @@
 // Directory searches: FindFirstFileW / FindNextFileW / FindClose, with Win32's patterns, order and errors.
 #include <gtest/gtest.h>
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/win32_api.h"
 #include "tests/platform/scratch.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 // wsprintfW as user32 formats, and sprintf as the C runtime of the device formats (with %S a WCHAR string).
 #include <gtest/gtest.h>
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <cstdarg>
 #include <string>

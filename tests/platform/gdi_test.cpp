@@ -1,5 +1,8 @@
 // Text measured through a device context takes the columns the screen gives it.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <gtest/gtest.h>
 

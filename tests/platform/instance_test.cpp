@@ -2,7 +2,8 @@
 // forward, with the per-user run-time folder behind both.
 #include <gtest/gtest.h>
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/system/instance.h"
 #include "tests/platform/scratch.h"
 
 #include <cerrno>

@@ -2,7 +2,7 @@
 // tree it expects.
 #pragma once
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <string>
 

@@ -1,7 +1,8 @@
 // Menus against Win32 behaviour: finding items by position and by command (which searches submenus),
 // item information and its text-length rules, inserting, checking and enabling, deleting and removing,
 // handles and their errors, and menus built from templates.
-#include "platform/posix/internal.h"
+#include "platform/posix/windowing/menu.h"
+#include "platform/posix/windowing/window.h"
 #include "tests/platform/menu_dump.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,8 @@
 // killed while writing) never lose values or leave a broken file.
 #include <gtest/gtest.h>
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/system/registry.h"
 #include "tests/platform/scratch.h"
 
 #include <csignal>

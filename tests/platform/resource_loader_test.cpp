@@ -1,7 +1,8 @@
 // The resource loader on resource images built here: finding resources by ordinal and by name, their
 // bytes, strings from string tables, menus from menu resources, and images that are cut short or
 // corrupt, which must never be read past their end.
-#include "platform/posix/internal.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/menu.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/system/file.h"
 
 namespace scratch {
 

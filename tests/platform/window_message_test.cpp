@@ -1,7 +1,14 @@
 // Windows, messages, modal loops, the soft-key bar, popup menus and message boxes, driven through the
 // headless screen as a person's keys would drive them.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "tests/platform/res_builder.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/reset.h"
+#include "platform/posix/windowing/screen.h"
+#include "platform/posix/windowing/window.h"
 
 #include <gtest/gtest.h>
 

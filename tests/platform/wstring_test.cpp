@@ -1,7 +1,7 @@
 // The C runtime's wide-string routines and Win32's string comparisons on 16-bit WCHAR strings.
 #include <gtest/gtest.h>
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <climits>
 #include <string>

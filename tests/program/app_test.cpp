@@ -1,5 +1,6 @@
 // The application shell as a person meets it: start-up, the soft keys, the menu, About, Quit, Back.
 #include "tests/program/harness.h"
+#include "platform/posix/windowing/window.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include "document/textfile.h"
 #include "tests/program/harness.h"
 #include "tests/support/allocation_budget.h"
+#include "platform/posix/drawing/gdi.h"
 
 namespace {
 

@@ -1,4 +1,8 @@
 #include "tests/program/harness.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <cstdlib>
 #include <filesystem>

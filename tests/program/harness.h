@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "document/document.h"
 #include "editing/editor.h"
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "resource.h"
 

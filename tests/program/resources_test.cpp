@@ -1,7 +1,8 @@
 // The loader on a real compiled resource file, the one the build makes: which resources it holds and in
 // which language, its menus through LoadMenuW, its soft-key bar data, its strings through LoadStringW,
 // the fields of its dialog templates, its icon group and version block, and every cut of the file.
-#include "platform/posix/internal.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/menu.h"
 #include "tests/platform/menu_dump.h"
 
 #include <gtest/gtest.h>

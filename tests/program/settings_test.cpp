@@ -1,6 +1,9 @@
 // The settings key: the stored font, read at start-up and written as the stored-string rule says.
 #include "settings/settings.h"
 #include "tests/program/harness.h"
+#include "platform/posix/drawing/gdi.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <fstream>
 

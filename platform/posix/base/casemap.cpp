@@ -1,6 +1,6 @@
 // The case tables: the scripts a phone of the time could show (Latin, Greek, Cyrillic, Armenian and the
 // full-width forms), one character to one character as Win32's _wcsupr and CharUpper do.
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/casemap.h"
 
 #include <memory>
 

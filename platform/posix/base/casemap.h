@@ -1,7 +1,7 @@
 // Simple one-to-one upper and lower case mapping of WCHARs, as the Win32 case routines use.
 #pragma once
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 namespace posix {
 

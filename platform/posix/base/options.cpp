@@ -1,5 +1,5 @@
 // The configuration a front end sets before the program starts: where the device root and the registry are.
-#include "platform/posix/internal.h"
+#include "platform/posix/base/options.h"
 
 namespace posix {
 

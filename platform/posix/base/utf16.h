@@ -1,7 +1,11 @@
-// The halves of a UTF-16 surrogate pair, and the character they stand for.
+// UTF-16 text as the platform keeps it, the halves of a surrogate pair, and the character they stand for.
 #pragma once
 
+#include <string>
+
 namespace posix {
+
+using U16String = std::u16string;
 
 constexpr bool IsHighSurrogate(char32_t unit) {
     return unit >= 0xD800 && unit < 0xDC00;

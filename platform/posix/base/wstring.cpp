@@ -2,8 +2,8 @@
 //
 // The C library's own wcs* functions take 32-bit wchar_t, so these are overloads for char16_t. They are
 // plain loops over the units: a document of tens of megabytes passes through wcslen and wcsstr.
-#include "platform/posix/win32_api.h"
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/base/casemap.h"
 
 #include <climits>
 

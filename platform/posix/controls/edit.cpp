@@ -8,7 +8,10 @@
 // nothing to undo does nothing at all.
 #include "platform/posix/controls/edit_layout.h"
 #include "platform/posix/controls/edit_text.h"
-#include "platform/posix/internal.h"
+#include "platform/posix/controls/edit.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/window.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,7 @@
 // Rows and columns of the edit control's text.
 #include "platform/posix/controls/edit_layout.h"
 
-#include "platform/posix/internal.h"
+#include "platform/posix/drawing/cell_grid.h"
 
 #include <algorithm>
 #include <climits>

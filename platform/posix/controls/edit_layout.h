@@ -10,7 +10,7 @@
 #pragma once
 
 #include "platform/posix/controls/edit_text.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/base/utf16.h"
 
 #include <vector>
 

@@ -1,8 +1,11 @@
 // The soft-key bar: two buttons built from a bar data resource, shown on the bottom row while its window
 // is active. The left and right soft keys press its buttons; a button with a popup opens it; keys taken
 // over with SHCMBM_OVERRIDEKEY arrive at the bar's owner as WM_HOTKEY instead.
-#include "platform/posix/internal.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/soft_keys.h"
+#include "platform/posix/windowing/window.h"
 
+#include <algorithm>
 #include <map>
 
 namespace posix {
@@ -115,12 +118,6 @@ HMENU OnGetSubMenu(SoftKeyBar &bar, LPARAM command) {
     return nullptr;
 }
 
-Window *TopLevelOf(Window *w) {
-    while (w && w->parent)
-        w = w->parent;
-    return w;
-}
-
 // Commands go to the top-level window the bar serves; hot keys to the window that made the bar.
 HWND CommandTarget(HWND hwnd) {
     Window *w = FromHandle(hwnd);
@@ -169,9 +166,7 @@ void FindBars(Window *w, HWND &found) {
         FindBars(child, found);
 }
 
-}  // namespace
-
-HWND SoftKeyBarFor(HWND topLevel) {
+HWND FindBar(HWND topLevel) {
     Window *w = FromHandle(topLevel);
     if (!w) return nullptr;
     HWND found = nullptr;
@@ -179,14 +174,14 @@ HWND SoftKeyBarFor(HWND topLevel) {
     return found;
 }
 
-U16String SoftKeyLabel(HWND hwnd, int index) {
+U16String ButtonLabel(HWND hwnd, int index) {
     SoftKeyBar *bar = BarOf(hwnd);
     if (!bar || index < 0 || index >= (int)bar->buttons.size()) return U16String();
     const Button &b = bar->buttons[index];
     return (b.state & TBSTATE_HIDDEN) ? U16String() : b.label;
 }
 
-bool SoftKeyPress(HWND hwnd, int vk, bool down) {
+bool PressSoftKey(HWND hwnd, int vk, bool down) {
     SoftKeyBar *bar = BarOf(hwnd);
     Window *w = FromHandle(hwnd);
     if (!bar || !w) return false;
@@ -210,6 +205,21 @@ bool SoftKeyPress(HWND hwnd, int vk, bool down) {
     return true;
 }
 
+// What the keyboard and the screen ask of the bars.
+class Bars : public SoftKeyBars {
+public:
+    HWND BarFor(HWND topLevel) override { return FindBar(topLevel); }
+    U16String Label(HWND bar, int index) override { return ButtonLabel(bar, index); }
+    bool Press(HWND bar, int vk, bool down) override { return PressSoftKey(bar, vk, down); }
+};
+
+void RegisterBarClass() {
+    static Bars bars;
+    RegisterSystemClass(kBarClass, SoftKeyBarProc);
+    RegisterSoftKeyBars(&bars);
+}
+
+}  // namespace
 }  // namespace posix
 
 using namespace posix;
@@ -219,7 +229,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    RegisterSystemClass(kBarClass, SoftKeyBarProc);
+    RegisterBarClass();
     auto *bar = new SoftKeyBar;
     if (!(info->dwFlags & SHCMBF_EMPTYBAR) && !LoadBarResource(info->hInstRes, info->nToolBarId, *bar)) {
         delete bar;

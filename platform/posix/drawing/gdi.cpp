@@ -1,5 +1,6 @@
-// Device contexts, text output into the cell grid, fonts, stock objects, the caret and the cursor.
-#include "platform/posix/internal.h"
+// Device contexts, text output into the cell grid, fonts and stock objects. A context knows the grid it
+// draws into, its origin and its clip; which window it serves is the windowing layer's business.
+#include "platform/posix/drawing/gdi.h"
 
 #include <algorithm>
 #include <map>
@@ -13,7 +14,6 @@ namespace posix {
 namespace {
 
 struct DeviceContext {
-    HWND hwnd = nullptr;
     CellGrid *grid = nullptr;  // null when nothing is being drawn (a context only measured with)
     POINT origin{};            // client origin in screen pixels
     RECT clip{};               // screen pixels
@@ -27,19 +27,10 @@ struct Font {
     LOGFONTW logFont{};
 };
 
-struct Caret {
-    HWND owner = nullptr;
-    POINT pos{};
-    int hideCount = 1;  // shown when 0, as ShowCaret/HideCaret count
-};
-
 struct GdiState {
     std::map<uintptr_t, std::unique_ptr<DeviceContext>> contexts;
     std::map<uintptr_t, std::unique_ptr<Font>> fonts;
     uintptr_t nextHandle = 0x5000010;
-    Caret caret;
-    HCURSOR cursor = nullptr;
-    CellGrid *paintGrid = nullptr;  // the frame being drawn, during RenderScreen
     std::vector<U16String> fontFamilies;
     bool fontFamiliesSet = false;
 };
@@ -54,40 +45,11 @@ constexpr COLORREF kGrayText = RGB(128, 128, 128);
 
 // Stock objects live at fixed handles in their own range.
 constexpr uintptr_t kStockBase = 0x4000000;
-constexpr uintptr_t kWaitCursor = 0x4100000 + 32514;
-constexpr uintptr_t kArrowCursor = 0x4100000 + 32512;
 
 DeviceContext *Context(HDC dc) {
     auto &c = State().contexts;
     auto it = c.find((uintptr_t)dc);
     return it == c.end() ? nullptr : it->second.get();
-}
-
-HDC NewContext(HWND hwnd, CellGrid *grid) {
-    GdiState &s = State();
-    auto dc = std::make_unique<DeviceContext>();
-    dc->hwnd = hwnd;
-    dc->grid = grid;
-    if (Window *w = FromHandle(hwnd)) {
-        RECT r = ClientRectOnScreen(w);
-        dc->origin = POINT{r.left, r.top};
-        dc->clip = r;
-        // A child is clipped by each of its ancestors.
-        for (Window *p = w->parent; p; p = p->parent) {
-            RECT pr = ClientRectOnScreen(p);
-            dc->clip.left = std::max(dc->clip.left, pr.left);
-            dc->clip.top = std::max(dc->clip.top, pr.top);
-            dc->clip.right = std::min(dc->clip.right, pr.right);
-            dc->clip.bottom = std::min(dc->clip.bottom, pr.bottom);
-        }
-        dc->font = w->font;
-    } else if (grid) {
-        dc->clip = RECT{0, 0, grid->Cols() * kCellWidth, grid->Rows() * kCellHeight};
-    }
-    HDC handle = (HDC)s.nextHandle;
-    s.nextHandle += 16;
-    s.contexts[(uintptr_t)handle] = std::move(dc);
-    return handle;
 }
 
 Font *FontOf(HGDIOBJ object) {
@@ -138,27 +100,21 @@ void SetFontFamilies(const std::vector<U16String> &families) {
     State().fontFamiliesSet = true;
 }
 
-HDC BeginFrameContext(CellGrid *grid) {
-    return NewContext(nullptr, grid);
-}
-void SetPaintGrid(CellGrid *grid) {
-    State().paintGrid = grid;
-}
-
-bool CaretCell(int &col, int &row) {
-    Caret &c = State().caret;
-    Window *w = FromHandle(c.owner);
-    if (!w || c.hideCount > 0 || !IsWindowVisible(c.owner) || GetFocus() != c.owner) return false;
-    RECT r = ClientRectOnScreen(w);
-    int x = r.left + c.pos.x, y = r.top + c.pos.y;
-    if (x < r.left || y < r.top || x >= r.right || y >= r.bottom) return false;
-    col = x / kCellWidth;
-    row = y / kCellHeight;
-    return true;
+HDC CreateGridContext(CellGrid *grid, POINT origin, RECT clip, HFONT font) {
+    GdiState &s = State();
+    auto dc = std::make_unique<DeviceContext>();
+    dc->grid = grid;
+    dc->origin = origin;
+    dc->clip = clip;
+    dc->font = font;
+    HDC handle = (HDC)s.nextHandle;
+    s.nextHandle += 16;
+    s.contexts[(uintptr_t)handle] = std::move(dc);
+    return handle;
 }
 
-bool WaitCursorShown() {
-    return (uintptr_t)State().cursor == kWaitCursor;
+bool DeleteGridContext(HDC dc) {
+    return State().contexts.erase((uintptr_t)dc) != 0;
 }
 
 const LOGFONTW *FontDescription(HFONT font) {
@@ -170,9 +126,6 @@ void ResetGdi() {
     GdiState &s = State();
     s.contexts.clear();
     s.fonts.clear();
-    s.caret = Caret{};
-    s.cursor = nullptr;
-    s.paintGrid = nullptr;
     s.fontFamilies.clear();
     s.fontFamiliesSet = false;
 }
@@ -184,29 +137,6 @@ using namespace posix;
 // ---------------------------------------------------------------------------------------------------
 // Device contexts
 // ---------------------------------------------------------------------------------------------------
-
-HDC GetDC(HWND hwnd) {
-    if (hwnd && !FromHandle(hwnd)) return nullptr;
-    return NewContext(hwnd, hwnd ? State().paintGrid : nullptr);
-}
-
-int ReleaseDC(HWND, HDC dc) {
-    return State().contexts.erase((uintptr_t)dc) ? 1 : 0;
-}
-
-HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
-    if (!FromHandle(hwnd) || !paint) return nullptr;
-    *paint = PAINTSTRUCT{};
-    paint->hdc = NewContext(hwnd, State().paintGrid);
-    GetClientRect(hwnd, &paint->rcPaint);
-    return paint->hdc;
-}
-
-BOOL EndPaint(HWND, const PAINTSTRUCT *paint) {
-    if (!paint) return FALSE;
-    State().contexts.erase((uintptr_t)paint->hdc);
-    return TRUE;
-}
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
     DeviceContext *c = Context(dc);
@@ -371,74 +301,4 @@ int EnumFontFamiliesW(HDC, LPCWSTR family, FONTENUMPROCW proc, LPARAM lParam) {
         if (!result) break;
     }
     return result;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Caret and cursor
-// ---------------------------------------------------------------------------------------------------
-
-BOOL CreateCaret(HWND hwnd, HANDLE, int, int) {
-    if (!FromHandle(hwnd)) return FALSE;
-    State().caret = Caret{hwnd, POINT{0, 0}, 1};
-    InvalidateScreen();
-    return TRUE;
-}
-
-BOOL DestroyCaret(void) {
-    State().caret = Caret{};
-    InvalidateScreen();
-    return TRUE;
-}
-
-BOOL SetCaretPos(int x, int y) {
-    Caret &c = State().caret;
-    if (!c.owner) return FALSE;
-    c.pos = POINT{x, y};
-    InvalidateScreen();
-    return TRUE;
-}
-
-BOOL GetCaretPos(LPPOINT point) {
-    if (!point || !State().caret.owner) return FALSE;
-    *point = State().caret.pos;
-    return TRUE;
-}
-
-BOOL ShowCaret(HWND hwnd) {
-    Caret &c = State().caret;
-    if (!c.owner || (hwnd && hwnd != c.owner)) return FALSE;
-    if (c.hideCount > 0) --c.hideCount;
-    InvalidateScreen();
-    return TRUE;
-}
-
-BOOL HideCaret(HWND hwnd) {
-    Caret &c = State().caret;
-    if (!c.owner || (hwnd && hwnd != c.owner)) return FALSE;
-    ++c.hideCount;
-    InvalidateScreen();
-    return TRUE;
-}
-
-HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
-    if (instance || !IS_INTRESOURCE(name)) return nullptr;
-    uintptr_t id = (uintptr_t)name;
-    if (id == 32514) return (HCURSOR)kWaitCursor;
-    if (id == 32512) return (HCURSOR)kArrowCursor;
-    return nullptr;
-}
-
-HCURSOR SetCursor(HCURSOR cursor) {
-    HCURSOR previous = State().cursor;
-    State().cursor = cursor;
-    if (previous != cursor) {
-        InvalidateScreen();
-        // The busy mark must be seen while the work runs, not after it.
-        if (FrontEnd *fe = GetFrontEnd()) {
-            CellGrid grid(fe->Cols(), fe->Rows());
-            RenderScreen(grid);
-            fe->Present(grid);
-        }
-    }
-    return previous;
 }

@@ -1,4 +1,6 @@
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/windowing/message_loop.h"
 
 namespace posix {
 

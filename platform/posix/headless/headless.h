@@ -2,7 +2,8 @@
 // (and checks to run between them) that the program's message loops consume as if a person typed them.
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/front_end.h"
 
 #include <deque>
 #include <functional>

@@ -6,7 +6,7 @@
 //   DWORD Characteristics; then DataSize bytes of data, padded to a DWORD.
 // The first entry is an empty marker (type 0). The file's bytes may be anything, so every read is checked
 // against the image's end; an entry that does not fit ends the directory there.
-#include "platform/posix/internal.h"
+#include "platform/posix/resources/resource_loader.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,6 +1,6 @@
 // The 8-bit code page, UTF-8, and MultiByteToWideChar / WideCharToMultiByte over them.
 #include "platform/posix/system/codepage.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/base/utf16.h"
 
 #include <cstring>
 #include <string>

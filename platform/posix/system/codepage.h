@@ -5,7 +5,7 @@
 // the code page lacks narrows to one substitute byte. Nothing here ever fails or stops early.
 #pragma once
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <array>
 #include <cstddef>

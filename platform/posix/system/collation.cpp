@@ -6,8 +6,8 @@
 // ("e" < "é" < "f"), then case (lower before upper; lstrcmpiW skips this level), and last the hyphens and
 // apostrophes, which the first levels pass over so that "coop" < "co-op" < "cop". Control characters do
 // not count at all.
-#include "platform/posix/win32_api.h"
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/base/casemap.h"
 
 #include <cstdint>
 #include <cstring>

@@ -4,6 +4,7 @@
 // handles of this process: an open that would conflict with one already held fails, as it would on the
 // device, where only this program opens the document. Only regular files open: anything else (a folder,
 // a pipe, a device) is refused at once, and opening never waits for a pipe's other end.
+#include "platform/posix/system/file.h"
 #include "platform/posix/system/handles.h"
 #include "platform/posix/system/paths.h"
 

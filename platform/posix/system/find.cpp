@@ -4,7 +4,7 @@
 // progress. "." and ".." come first when the pattern matches them, except at the device root, which has
 // neither; the other entries follow in upper-cased ordinal order, as NTFS lists them, though callers may
 // rely on nothing beyond the dots coming first.
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/casemap.h"
 #include "platform/posix/system/codepage.h"
 #include "platform/posix/system/handles.h"
 #include "platform/posix/system/paths.h"

@@ -2,7 +2,7 @@
 //
 // Both move strings in one pass: a whole document is widened with wsprintfW("%S") and narrowed with
 // sprintf("%S"), so the string conversions go straight into the output through the code-page tables.
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/codepage.h"
 
 #include <cstdint>

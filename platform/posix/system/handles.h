@@ -1,7 +1,7 @@
 // The one table of kernel handles (files, directory searches, mutexes) that CloseHandle serves.
 #pragma once
 
-#include "platform/posix/win32_api.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <functional>
 #include <memory>

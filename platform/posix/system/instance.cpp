@@ -5,8 +5,10 @@
 // there; the start time tells a live announcer from a dead one whose pid has been reused, so a request
 // never reaches an unrelated process. The request is SIGUSR1. The announcer's handler only counts it and
 // writes a byte to a pipe, whose read end a front end watches beside its input.
+#include "platform/posix/system/instance.h"
+#include "platform/posix/base/options.h"
 #include "platform/posix/system/codepage.h"
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/casemap.h"
 #include "platform/posix/system/runtime_files.h"
 
 #include <atomic>
@@ -22,6 +24,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace posix {
 

@@ -7,6 +7,7 @@
 // the conversion happen under a second, short-lived gate lock that every creator takes first: nobody can
 // test while another converts.
 #include "platform/posix/system/handles.h"
+#include "platform/posix/system/instance.h"
 #include "platform/posix/system/runtime_files.h"
 
 #include <cerrno>

@@ -1,6 +1,7 @@
 // Device paths: from "\a\b.txt" to the Linux file under the root, names compared without regard to case.
 #include "platform/posix/system/paths.h"
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/base/casemap.h"
 #include "platform/posix/system/codepage.h"
 
 #include <cerrno>

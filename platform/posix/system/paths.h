@@ -2,13 +2,19 @@
 // failures of the Linux calls made on them.
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/utf16.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 namespace posix {
+
+// Turns a device path ("\a\b.txt") into a Linux path under the root; ".." never climbs above it. Names
+// ignore case as on the device: a name that does not exist as written takes the spelling of the entry
+// that differs from it only in case, if there is one.
+std::string DevicePathToLinux(const U16String &devicePath);
 
 // The names of a device path, with "." and ".." resolved as Win32 does, by the text alone; ".." never
 // climbs above the root. Both "\" and "/" separate names.

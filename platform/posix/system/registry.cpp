@@ -8,6 +8,8 @@
 // another name. Anything else at the path (a folder, a device, a pipe) also reads as empty but is never
 // moved or replaced: writing fails instead, as it does when the file cannot be opened for a passing reason
 // (too many open files, an I/O error) that says nothing about the file itself.
+#include "platform/posix/system/registry.h"
+#include "platform/posix/base/options.h"
 #include "platform/posix/system/codepage.h"
 #include "platform/posix/system/paths.h"
 #include "platform/posix/system/registry_hive.h"

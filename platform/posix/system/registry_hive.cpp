@@ -6,7 +6,7 @@
 // escape in a quoted string, a key with a trailing backslash, a comment after hex data, and the older
 // REGEDIT4 format in the 8-bit code page.
 #include "platform/posix/system/registry_hive.h"
-#include "platform/posix/system/casemap.h"
+#include "platform/posix/base/casemap.h"
 #include "platform/posix/system/codepage.h"
 
 #include <cstdio>

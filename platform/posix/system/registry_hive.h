@@ -2,7 +2,8 @@
 // 5.00"), in which every value keeps its type and its exact bytes.
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/utf16.h"
+#include "platform/posix/base/win32_api.h"
 
 #include <map>
 #include <optional>

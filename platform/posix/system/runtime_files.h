@@ -1,7 +1,7 @@
 // Names of the files that processes of one user share under RuntimeDirectory().
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/base/utf16.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
 // The terminal's keys as the phone's keys.
 #include "platform/posix/terminal/keymap.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/base/utf16.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Terminal keys, as ncurses reports them, turned into the phone's key presses and releases.
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/windowing/front_end.h"
 
 #include <deque>
 

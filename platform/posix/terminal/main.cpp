@@ -1,6 +1,8 @@
 // The launcher: reads the command line, sets up the device root and the registry file, and starts the
 // program through its Win32 entry with the terminal as its screen.
 #include "platform/posix/terminal/terminal.h"
+#include "platform/posix/base/options.h"
+#include "platform/posix/resources/resource_loader.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,7 @@
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/terminal/terminal_type.h"
+#include "platform/posix/system/instance.h"
+#include "platform/posix/windowing/overlay.h"
 
 #include <clocale>
 #include <csignal>

@@ -2,7 +2,8 @@
 // phone's keys.
 #pragma once
 
-#include "platform/posix/internal.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/front_end.h"
 #include "platform/posix/terminal/keymap.h"
 
 #include <deque>

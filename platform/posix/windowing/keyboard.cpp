@@ -1,6 +1,10 @@
 // Key events from the front ends become the key state and key messages: soft keys and the Back key go
 // to the soft-key bar of the active window, the rest to the focus.
-#include "platform/posix/internal.h"
+#include "platform/posix/windowing/keyboard.h"
+#include "platform/posix/windowing/message_queue.h"
+#include "platform/posix/windowing/overlay.h"
+#include "platform/posix/windowing/soft_keys.h"
+#include "platform/posix/windowing/window.h"
 
 #include <array>
 

@@ -1,6 +1,7 @@
 // Menus: menu objects and their handles, items found by position or by command, menu templates, and the
 // Win32 calls on them, answering as Win32 does (including its error values) for bad handles and items.
-#include "platform/posix/internal.h"
+#include "platform/posix/windowing/menu.h"
+#include "platform/posix/windowing/front_end.h"
 
 #include <algorithm>
 #include <map>

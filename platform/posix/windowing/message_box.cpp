@@ -1,6 +1,9 @@
 // MessageBoxW: a modal box over the screen with its caption, its text and the answers on the soft keys.
 // The left soft key and Enter give the first answer, the right soft key the second, Back the "no" one.
-#include "platform/posix/internal.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/base/win32_api.h"
+#include "platform/posix/windowing/message_loop.h"
+#include "platform/posix/windowing/overlay.h"
 
 #include <algorithm>
 

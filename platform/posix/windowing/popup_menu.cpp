@@ -1,26 +1,13 @@
 // Popup menus as the phone shows them: boxes rising from the right soft key, items numbered 1 to 9,
 // greyed items dim and skipped, check marks shown, submenus opening over their parent.
-#include "platform/posix/internal.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/windowing/menu.h"
+#include "platform/posix/windowing/message_loop.h"
+#include "platform/posix/windowing/overlay.h"
 
 #include <algorithm>
 
 namespace posix {
-
-void DrawFrame(CellGrid &grid, int left, int top, int right, int bottom) {
-    grid.Fill(left, top, right, bottom, U' ', kAttrNone);
-    for (int c = left + 1; c < right - 1; ++c) {
-        grid.Put(c, top, u"\u2500", kAttrNone);
-        grid.Put(c, bottom - 1, u"\u2500", kAttrNone);
-    }
-    for (int r = top + 1; r < bottom - 1; ++r) {
-        grid.Put(left, r, u"\u2502", kAttrNone);
-        grid.Put(right - 1, r, u"\u2502", kAttrNone);
-    }
-    grid.Put(left, top, u"\u250C", kAttrNone);
-    grid.Put(right - 1, top, u"\u2510", kAttrNone);
-    grid.Put(left, bottom - 1, u"\u2514", kAttrNone);
-    grid.Put(right - 1, bottom - 1, u"\u2518", kAttrNone);
-}
 
 namespace {
 

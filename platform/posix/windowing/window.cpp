@@ -1,6 +1,9 @@
 // Window classes and windows: handles, the parent/child tree, text, rectangles, focus, activation, show
-// state, subclassing and the default window procedure.
-#include "platform/posix/internal.h"
+// state, subclassing, sending messages and the default window procedure.
+#include "platform/posix/windowing/window.h"
+#include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/system/instance.h"
+#include "platform/posix/windowing/front_end.h"
 
 #include <algorithm>
 #include <map>
@@ -46,12 +49,6 @@ WindowClass *FindClass(const WCHAR *name) {
     for (auto &c : State().classes)
         if (SameName(c->name, name)) return c.get();
     return nullptr;
-}
-
-Window *TopLevelOf(Window *w) {
-    while (w && w->parent)
-        w = w->parent;
-    return w;
 }
 
 bool IsVisibleChain(Window *w) {
@@ -141,13 +138,19 @@ HWND ActiveTopLevel() {
     return State().active;
 }
 
+Window *TopLevelOf(Window *window) {
+    while (window && window->parent)
+        window = window->parent;
+    return window;
+}
+
 namespace {
 
 // The platform's own control classes exist before the first lookup of any class.
 void EnsureSystemClasses() {
     if (State().systemClassesRegistered) return;
     State().systemClassesRegistered = true;
-    RegisterEditClass();
+    RegisterControlClasses();
 }
 
 }  // namespace
@@ -462,6 +465,15 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
 LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!proc) return 0;
     return proc(hwnd, message, wParam, lParam);
+}
+
+LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *w = FromHandle(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CallWindowProcW(w->proc, w->handle, message, wParam, lParam);
 }
 
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {

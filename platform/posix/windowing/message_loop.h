@@ -1,0 +1,17 @@
+// The message loops: GetMessageW waits for input when the queue is empty, and modal loops (popup menus,
+// message boxes) pump the same queue.
+#pragma once
+
+#include <functional>
+
+namespace posix {
+
+// Runs a modal loop on the shared queue until done() says so, or the quit message arrives (which is
+// posted again for the outer loop). Returns false when it ended because of the quit message.
+bool RunModalLoop(const std::function<bool()> &done);
+int ModalDepth();
+
+// Forgets the modal depth and that the input ran out, so that a test starts clean.
+void ResetMessageLoop();
+
+}  // namespace posix

@@ -1,0 +1,179 @@
+// The phone's screen composed from the window tree: the title row, the active window with its children,
+// the soft-key row and the overlays (popup menus, message boxes). Every frame, the wait cursor's
+// included, reaches the front end through PresentFrame.
+#include "platform/posix/windowing/screen.h"
+#include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/overlay.h"
+#include "platform/posix/windowing/paint.h"
+#include "platform/posix/windowing/soft_keys.h"
+#include "platform/posix/windowing/window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <langinfo.h>
+
+namespace posix {
+namespace {
+
+// The cursor is the arrow or the wait cursor; they live at fixed handles in their own range.
+constexpr uintptr_t kWaitCursor = 0x4100000 + 32514;
+constexpr uintptr_t kArrowCursor = 0x4100000 + 32512;
+
+HCURSOR &CurrentCursor() {
+    static HCURSOR cursor = nullptr;
+    return cursor;
+}
+
+}  // namespace
+
+bool WaitCursorShown() {
+    return (uintptr_t)CurrentCursor() == kWaitCursor;
+}
+
+void ResetCursor() {
+    CurrentCursor() = nullptr;
+}
+
+namespace {
+
+void PaintTree(Window *w) {
+    if (!(w->style & WS_VISIBLE)) return;
+    HWND handle = w->handle;
+    SendMessageW(handle, WM_PAINT, 0, 0);
+    w = FromHandle(handle);
+    if (!w) return;
+    for (Window *child : std::vector<Window *>(w->children))
+        if (FromHandle(child->handle)) PaintTree(child);
+}
+
+// The ellipsis that starts a cut title: one character where the terminal shows Unicode, dots elsewhere.
+U16String Ellipsis() {
+    const char *codeset = nl_langinfo(CODESET);
+    return codeset && std::strcmp(codeset, "UTF-8") == 0 ? u"\u2026" : u"...";
+}
+
+// The title as it fits in the given columns: a title too long gives up its beginning, so that its end
+// (where the mark of unsaved changes stands) stays in sight.
+U16String FittedTitle(const U16String &title, int columns) {
+    if (TextColumns(title) <= columns) return title;
+    U16String ellipsis = Ellipsis();
+    int room = columns - TextColumns(ellipsis);
+    if (room <= 0) return ellipsis.substr(0, std::max(columns, 0));
+    std::vector<char32_t> chars = CodePoints(title);
+    size_t first = chars.size();
+    int used = 0;
+    while (first > 0 && used + CharColumns(chars[first - 1]) <= room)
+        used += CharColumns(chars[--first]);
+    U16String tail;
+    for (size_t i = first; i < chars.size(); ++i) {
+        char32_t ch = chars[i];
+        if (ch >= 0x10000) {
+            tail += HighSurrogateOf(ch);
+            tail += LowSurrogateOf(ch);
+        } else {
+            tail += char16_t(ch);
+        }
+    }
+    // A wide character that did not fit leaves a column over; the ellipsis takes it.
+    return ellipsis + U16String(size_t(room - used), u' ') + tail;
+}
+
+void DrawTitleRow(CellGrid &grid, HWND active) {
+    grid.Fill(0, 0, grid.Cols(), 1, U' ', kAttrReverse);
+    U16String title;
+    if (Overlay *o = TopOverlay()) title = o->Title();
+    if (title.empty() && FromHandle(active)) {
+        // A window that keeps its text elsewhere answers WM_GETTEXT.
+        int n = GetWindowTextLengthW(active);
+        title.resize(n + 1);
+        n = GetWindowTextW(active, title.data(), n + 1);
+        title.resize(std::max(n, 0));
+    }
+    int right = grid.Cols();
+    if (WaitCursorShown()) {
+        const U16String busy = u" (busy) ";
+        right = std::max(0, grid.Cols() - (int)busy.size());
+        grid.Put(right, 0, busy, kAttrReverse | kAttrBold);
+    }
+    grid.Put(1, 0, FittedTitle(title, right - 1), kAttrReverse | kAttrBold, 0, right);
+}
+
+void DrawSoftKeyRow(CellGrid &grid, HWND active) {
+    int row = grid.Rows() - 1;
+    if (row < 1) return;
+    grid.Fill(0, row, grid.Cols(), row + 1, U' ', kAttrNone);
+    U16String left, right;
+    if (Overlay *o = TopOverlay()) {
+        left = o->LeftLabel();
+        right = o->RightLabel();
+    } else if (HWND bar = SoftKeyBarFor(active)) {
+        left = SoftKeyLabel(bar, 0);
+        right = SoftKeyLabel(bar, 1);
+    }
+    // While the left soft key is held its label says so.
+    unsigned char leftAttr = kAttrReverse;
+    if (GetAsyncKeyState(VK_TSOFT1) & 0x8000) leftAttr |= kAttrBold | kAttrUnderline;
+    if (!left.empty()) grid.Put(0, row, u" " + left + u" ", leftAttr);
+    if (!right.empty()) {
+        U16String label = u" " + right + u" ";
+        grid.Put(std::max(0, grid.Cols() - TextColumns(label)), row, label, kAttrReverse);
+    }
+}
+
+}  // namespace
+
+void RenderScreen(CellGrid &grid) {
+    grid.Fill(0, 0, grid.Cols(), grid.Rows(), U' ', kAttrNone);
+    grid.cursorVisible = false;
+    SetPaintGrid(&grid);
+    HWND active = ActiveTopLevel();
+    std::vector<Window *> windows = TopLevelWindows();
+    // Ordinary windows first in z order, then the active one over them, then pop-ups.
+    for (Window *w : windows)
+        if (FromHandle(w->handle) && w->handle != active && !(w->style & WS_POPUP)) PaintTree(w);
+    if (Window *a = FromHandle(active); a && !(a->style & WS_POPUP)) PaintTree(a);
+    for (Window *w : windows)
+        if (FromHandle(w->handle) && (w->style & WS_POPUP)) PaintTree(w);
+    DrawTitleRow(grid, active);
+    DrawSoftKeyRow(grid, active);
+    for (Overlay *o : Overlays())
+        o->Draw(grid);
+    int col, row;
+    if (!TopOverlay() && CaretCell(col, row) && col < grid.Cols() && row > 0 && row < grid.Rows() - 1) {
+        grid.cursorVisible = true;
+        grid.cursorCol = col;
+        grid.cursorRow = row;
+    }
+    SetPaintGrid(nullptr);
+}
+
+void PresentFrame() {
+    FrontEnd *frontEnd = GetFrontEnd();
+    if (!frontEnd || !TakeScreenInvalidation()) return;
+    CellGrid grid(frontEnd->Cols(), frontEnd->Rows());
+    RenderScreen(grid);
+    frontEnd->Present(grid);
+}
+
+}  // namespace posix
+
+using namespace posix;
+
+HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+    if (instance || !IS_INTRESOURCE(name)) return nullptr;
+    uintptr_t id = (uintptr_t)name;
+    if (id == 32514) return (HCURSOR)kWaitCursor;
+    if (id == 32512) return (HCURSOR)kArrowCursor;
+    return nullptr;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    HCURSOR previous = CurrentCursor();
+    CurrentCursor() = cursor;
+    if (previous != cursor) {
+        InvalidateScreen();
+        // The busy mark must be seen while the work runs, not after it.
+        PresentFrame();
+    }
+    return previous;
+}
