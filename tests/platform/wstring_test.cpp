@@ -4,6 +4,7 @@
 #include "platform/posix/base/win32_api.h"
 
 #include <climits>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,40 @@ TEST(WideStrings, CaseConversionInPlaceCoversLatinGreekAndCyrillic) {
     EXPECT_EQ(U16(text), u"ABC \u00c9\u0178 STRA\u00dfE \u0391\u03a3 \u0416\u0423\u041a \u0110 123_");
     _wcslwr(text);
     EXPECT_EQ(U16(text), u"abc \u00e9\u00ff stra\u00dfe \u03b1\u03c3 \u0436\u0443\u043a \u0111 123_");
+}
+
+TEST(WideStrings, CountedCaseConversionMapsEveryUnitToOneUnitAndLeavesTheUnpairedAlone) {
+    // As Win32's CharUpperBuffW: accented letters too; the sharp s, the title-case digraph, the ligature,
+    // the dotless i and the dotted capital I have no one-to-one partner and stay as they are.
+    WCHAR text[] = u"\u00e9t\u00e9 \u00c9T\u00c9 \u00df \u01c5 \ufb01 \u0131 \u0130";
+    DWORD length = DWORD(std::size(text) - 1);
+    EXPECT_EQ(CharUpperBuffW(text, length), length);
+    EXPECT_EQ(U16(text), u"\u00c9T\u00c9 \u00c9T\u00c9 \u00df \u01c5 \ufb01 \u0131 \u0130");
+    EXPECT_EQ(CharLowerBuffW(text, length), length);
+    EXPECT_EQ(U16(text), u"\u00e9t\u00e9 \u00e9t\u00e9 \u00df \u01c5 \ufb01 \u0131 \u0130");
+
+    // The counted form goes past a NUL and stops at the count.
+    WCHAR counted[] = {u'a', 0, u'b', u'c'};
+    CharUpperBuffW(counted, 3);
+    EXPECT_EQ(std::u16string(counted, 4), std::u16string(u"A\0Bc", 4));
+
+    // Over the whole 16-bit range: converting twice changes nothing more, so that a text and a search
+    // text converted the same way compare alike, and lower and upper case agree on every pair.
+    std::vector<WCHAR> all(65536);
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = WCHAR(i);
+    std::vector<WCHAR> upper = all, lower = all;
+    CharUpperBuffW(upper.data(), DWORD(upper.size()));
+    CharLowerBuffW(lower.data(), DWORD(lower.size()));
+    std::vector<WCHAR> upperTwice = upper, lowerOfUpper = upper;
+    CharUpperBuffW(upperTwice.data(), DWORD(upperTwice.size()));
+    CharLowerBuffW(lowerOfUpper.data(), DWORD(lowerOfUpper.size()));
+    for (size_t i = 0; i < all.size(); ++i) {
+        ASSERT_EQ(upperTwice[i], upper[i]) << std::hex << i;
+        // Final sigma is the one letter whose capital lowers to another letter (sigma).
+        if (upper[i] != all[i] && i != 0x3C2) ASSERT_EQ(lowerOfUpper[i], lower[i]) << std::hex << i;
+    }
+    EXPECT_EQ(upper[0x3C2], 0x3A3) << "final sigma finds capital sigma";
 }
 
 TEST(WideStrings, CaseInsensitiveCompareLowersBothSides) {

@@ -31,7 +31,7 @@ void AddLatin(CaseTables &t) {
     Block(t, 0xD8, 0xF8, 7);   // Ø..Þ
     Pair(t, 0x178, 0xFF);      // Ÿ ÿ
     Alternating(t, 0x100, 0x12F);
-    t.upper[0x131] = u'I';  // dotless i has no lower-case partner of its own
+    // Dotless i (U+0131) and dotted capital I (U+0130) have no one-to-one partner: Win32 leaves both alone.
     Alternating(t, 0x132, 0x137);
     Alternating(t, 0x139, 0x148);
     Alternating(t, 0x14A, 0x177);

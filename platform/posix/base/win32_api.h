@@ -201,6 +201,7 @@ typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_SETCURSOR 0x0020
 #define WM_SETFONT 0x0030
 #define WM_GETFONT 0x0031
+#define WM_NEXTDLGCTL 0x0028
 #define WM_WINDOWPOSCHANGED 0x0047
 #define WM_NOTIFY 0x004E
 #define WM_NCCREATE 0x0081
@@ -237,6 +238,12 @@ typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define DLGC_WANTALLKEYS 0x0004
 #define DLGC_WANTCHARS 0x0080
 #define DLGC_HASSETSEL 0x0008
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
 
 typedef struct tagNMHDR {
     HWND hwndFrom;
@@ -325,6 +332,7 @@ typedef struct tagCREATESTRUCTW {
 #define GWLP_ID (-12)
 #define GWLP_USERDATA (-21)
 #define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC 8
 #define DWLP_USER 16
 
 #define SW_HIDE 0
@@ -579,10 +587,25 @@ typedef struct {
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 #define DS_CENTER 0x0800L
+#define DS_SETFOREGROUND 0x0200L
+#define DS_3DLOOK 0x0004L
+#define DS_FIXEDSYS 0x0008L
+#define DS_NOFAILCREATE 0x0010L
+#define DS_CONTROL 0x0400L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+
+#define DLGWINDOWEXTRA 30
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+#define BN_CLICKED 0
 
 INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND parent, DLGPROC dialogFunc,
                                 LPARAM initParam);
 BOOL EndDialog(HWND dialog, INT_PTR result);
+LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+BOOL MapDialogRect(HWND dialog, LPRECT rect);
 
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
@@ -800,6 +823,8 @@ HCURSOR SetCursor(HCURSOR cursor);
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L
 #define SS_RIGHT 0x00000002L
+#define SS_LEFTNOWORDWRAP 0x0000000CL
+#define SS_TYPEMASK 0x0000001FL
 #define SS_NOPREFIX 0x00000080L
 
 // ---------------------------------------------------------------------------------------------------
@@ -1000,6 +1025,8 @@ int _wtoi(const WCHAR *s);
 int lstrcmpW(LPCWSTR a, LPCWSTR b);
 int lstrcmpiW(LPCWSTR a, LPCWSTR b);
 int lstrlenW(LPCWSTR s);
+DWORD CharUpperBuffW(LPWSTR s, DWORD length);
+DWORD CharLowerBuffW(LPWSTR s, DWORD length);
 
 // Formats into buffer, which must be large enough: as on the device (unlike desktop Win32) there is no
 // 1024-character limit, so a whole document can be widened with "%S". %s is a WCHAR string, %S an 8-bit

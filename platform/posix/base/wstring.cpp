@@ -138,6 +138,23 @@ WCHAR *_wcslwr(WCHAR *s) {
     return s;
 }
 
+// Counted forms: every unit of the buffer, NULs included; the result is the count.
+DWORD CharUpperBuffW(LPWSTR s, DWORD length) {
+    if (!s) return 0;
+    const WCHAR *upper = posix::Cases().upper;
+    for (DWORD i = 0; i < length; ++i)
+        s[i] = upper[s[i]];
+    return length;
+}
+
+DWORD CharLowerBuffW(LPWSTR s, DWORD length) {
+    if (!s) return 0;
+    const WCHAR *lower = posix::Cases().lower;
+    for (DWORD i = 0; i < length; ++i)
+        s[i] = lower[s[i]];
+    return length;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Numbers
 // ---------------------------------------------------------------------------------------------------

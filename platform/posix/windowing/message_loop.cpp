@@ -51,7 +51,7 @@ int ModalDepth() {
     return State().modalDepth;
 }
 
-bool RunModalLoop(const std::function<bool()> &done) {
+bool RunModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter) {
     LoopState &s = State();
     ++s.modalDepth;
     bool ended = true;
@@ -63,6 +63,7 @@ bool RunModalLoop(const std::function<bool()> &done) {
             ended = false;
             break;
         }
+        if (filter && filter(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

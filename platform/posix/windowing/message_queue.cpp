@@ -57,6 +57,10 @@ bool TakeQuitMessage(MSG *msg, bool remove) {
     return true;
 }
 
+void DropPendingChar(const MSG &msg) {
+    if (msg.message == WM_KEYDOWN) State().pendingChars.erase(msg.time);
+}
+
 void ResetMessageQueue() {
     QueueState &s = State();
     s.queue.clear();

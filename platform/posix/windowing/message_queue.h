@@ -15,6 +15,10 @@ bool TakeQuitMessage(MSG *msg, bool remove);
 // A quit message as GetMessageW returns it when the input has run out.
 void MakeQuitMessage(MSG *msg);
 
+// Forgets the character a queued key press would have typed, for a key that was used up before
+// TranslateMessage saw it (Tab or Enter taken by a dialog).
+void DropPendingChar(const MSG &msg);
+
 // Empties the queue and forgets a quit request, so that a test starts clean.
 void ResetMessageQueue();
 

@@ -78,17 +78,37 @@ U16String FittedTitle(const U16String &title, int columns) {
     return ellipsis + U16String(size_t(room - used), u' ') + tail;
 }
 
+U16String WindowTitle(HWND hwnd) {
+    if (!FromHandle(hwnd)) return U16String();
+    // A window that keeps its text elsewhere answers WM_GETTEXT.
+    int n = GetWindowTextLengthW(hwnd);
+    U16String title(size_t(n) + 1, u'\0');
+    n = GetWindowTextW(hwnd, title.data(), n + 1);
+    title.resize(std::max(n, 0));
+    return title;
+}
+
+// Pop-ups with a frame (dialogs, WS_BORDER, WS_CAPTION) have it drawn in the cells around their client
+// area, their caption in its top edge, as message boxes show theirs.
+void DrawPopupFrame(CellGrid &grid, Window *w) {
+    if (!(w->style & WS_VISIBLE) || !(w->dialog || (w->style & (WS_BORDER | WS_DLGFRAME)))) return;
+    RECT r = ClientRectOnScreen(w);
+    int left = r.left / kCellWidth - 1, top = r.top / kCellHeight - 1;
+    int right = r.right / kCellWidth + 1, bottom = r.bottom / kCellHeight + 1;
+    DrawFrame(grid, left, top, right, bottom);
+    if ((w->style & WS_CAPTION) == WS_CAPTION && !w->text.empty())
+        grid.Put(left + 2, top, u" " + w->text + u" ", kAttrBold, left + 1, right - 1);
+}
+
 void DrawTitleRow(CellGrid &grid, HWND active) {
     grid.Fill(0, 0, grid.Cols(), 1, U' ', kAttrReverse);
     U16String title;
     if (Overlay *o = TopOverlay()) title = o->Title();
-    if (title.empty() && FromHandle(active)) {
-        // A window that keeps its text elsewhere answers WM_GETTEXT.
-        int n = GetWindowTextLengthW(active);
-        title.resize(n + 1);
-        n = GetWindowTextW(active, title.data(), n + 1);
-        title.resize(std::max(n, 0));
-    }
+    if (title.empty()) title = WindowTitle(active);
+    // A pop-up without a caption of its own (a dialog, say) leaves its owner's title in place.
+    if (title.empty())
+        if (Window *a = FromHandle(active); a && (a->style & WS_POPUP) && a->owner)
+            title = WindowTitle(a->owner->handle);
     int right = grid.Cols();
     if (WaitCursorShown()) {
         const U16String busy = u" (busy) ";
@@ -132,8 +152,11 @@ void RenderScreen(CellGrid &grid) {
     for (Window *w : windows)
         if (FromHandle(w->handle) && w->handle != active && !(w->style & WS_POPUP)) PaintTree(w);
     if (Window *a = FromHandle(active); a && !(a->style & WS_POPUP)) PaintTree(a);
-    for (Window *w : windows)
-        if (FromHandle(w->handle) && (w->style & WS_POPUP)) PaintTree(w);
+    for (Window *w : windows) {
+        if (!FromHandle(w->handle) || !(w->style & WS_POPUP)) continue;
+        DrawPopupFrame(grid, w);
+        PaintTree(w);
+    }
     DrawTitleRow(grid, active);
     DrawSoftKeyRow(grid, active);
     for (Overlay *o : Overlays())

@@ -3,6 +3,7 @@
 #include "platform/posix/windowing/window.h"
 #include "platform/posix/drawing/cell_grid.h"
 #include "platform/posix/system/instance.h"
+#include "platform/posix/windowing/dialog.h"
 #include "platform/posix/windowing/front_end.h"
 
 #include <algorithm>
@@ -151,16 +152,18 @@ void EnsureSystemClasses() {
     if (State().systemClassesRegistered) return;
     State().systemClassesRegistered = true;
     RegisterControlClasses();
+    RegisterDialogClass();
 }
 
 }  // namespace
 
-void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style) {
+void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style, int wndExtra) {
     if (FindClass(name)) return;
     auto c = std::make_unique<WindowClass>();
     c->name = name;
     c->proc = proc;
     c->style = style;
+    c->wndExtra = wndExtra;
     c->system = true;
     State().classes.push_back(std::move(c));
 }
@@ -449,10 +452,14 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     Window *w = FromHandle(hwnd);
     if (!w) return FALSE;
     BOOL wasDisabled = (w->style & WS_DISABLED) != 0;
-    if (enable)
+    if (enable) {
         w->style &= ~WS_DISABLED;
-    else
+    } else {
         w->style |= WS_DISABLED;
+        // A disabled window cannot keep the focus, nor can anything inside it.
+        HWND focus = GetFocus();
+        if (focus && (focus == w->handle || IsChild(w->handle, focus))) SetFocus(nullptr);
+    }
     if (wasDisabled != !enable) SendMessageW(hwnd, WM_ENABLE, enable, 0);
     InvalidateScreen();
     return wasDisabled;

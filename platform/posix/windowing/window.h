@@ -47,7 +47,7 @@ HWND ActiveTopLevel();                    // the top-level window shown on scree
 Window *TopLevelOf(Window *window);       // the window itself when it has no parent
 
 // Registers one of the platform's own control classes.
-void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style = 0);
+void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style = 0, int wndExtra = 0);
 // Registers the built-in control classes; called before the first lookup of any class. The controls
 // layer above implements it.
 void RegisterControlClasses();

@@ -1,0 +1,119 @@
+// The "static" control: its text and font messages as Win32 answers them, and how it draws its text
+// (alignment, rows broken at blanks, the border) on the screen.
+#include "platform/posix/drawing/gdi.h"
+#include "platform/posix/headless/headless.h"
+#include "platform/posix/windowing/reset.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const HINSTANCE kInstance = (HINSTANCE)0x400000;
+std::vector<UINT> g_parentCommands;
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND || message == WM_NOTIFY) g_parentCommands.push_back(message);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class StaticTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        posix::ResetPlatform();
+        g_parentCommands.clear();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ParentProc;
+        wc.lpszClassName = u"Parent";
+        wc.hInstance = kInstance;
+        ASSERT_NE(RegisterClassW(&wc), 0);
+        parent = CreateWindowExW(0, u"Parent", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+    }
+    void TearDown() override { posix::ResetPlatform(); }
+
+    // A static of cols x rows cells at the top left of the client area (screen row 1).
+    HWND Static(const char16_t *text, DWORD style, int cols, int rows) {
+        return CreateWindowExW(0, u"static", text, WS_CHILD | WS_VISIBLE | style, 0, 0, cols * 8, rows * 16, parent,
+                               (HMENU)5, kInstance, nullptr);
+    }
+    // The screen drawn once, and its rows from the client area's first.
+    std::vector<std::string> Draw(int rows) {
+        screen.Then([] {});
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        std::vector<std::string> out;
+        for (int r = 1; r <= rows; ++r)
+            out.push_back(screen.Row(r));
+        return out;
+    }
+    HWND parent = nullptr;
+    posix::HeadlessScreen screen{20, 8};
+};
+
+TEST_F(StaticTest, TextAndFontMessagesAnswerAsWin32AndNotifyNobody) {
+    HWND label = Static(u"Search for:", 0, 12, 1);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(SendMessageW(label, WM_SETTEXT, 0, (LPARAM)u"Changed text"), 1);
+    WCHAR buffer[32] = {};
+    EXPECT_EQ(SendMessageW(label, WM_GETTEXT, 32, (LPARAM)buffer), 12);
+    EXPECT_EQ(std::u16string(buffer), u"Changed text");
+    EXPECT_EQ(SendMessageW(label, WM_GETTEXT, 4, (LPARAM)buffer), 3);
+    EXPECT_EQ(std::u16string(buffer), u"Cha");
+    EXPECT_EQ(SendMessageW(label, WM_SETTEXT, 0, 0), 1);
+    EXPECT_EQ(GetWindowTextLengthW(label), 0);
+    EXPECT_TRUE(g_parentCommands.empty());
+
+    EXPECT_EQ(SendMessageW(label, WM_GETFONT, 0, 0), 0) << "no font outside a dialog";
+    LOGFONTW lf{};
+    lf.lfHeight = 12;
+    HFONT font = CreateFontIndirectW(&lf);
+    EXPECT_EQ(SendMessageW(label, WM_SETFONT, (WPARAM)font, TRUE), 0);
+    EXPECT_EQ((HFONT)SendMessageW(label, WM_GETFONT, 0, 0), font);
+    EXPECT_EQ(SendMessageW(label, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+    DestroyWindow(label);
+    EXPECT_NE(posix::FontDescription(font), nullptr) << "the font belongs to whoever made it";
+    DeleteObject(font);
+}
+
+TEST_F(StaticTest, AlignmentPlacesEachRowInTheControlsWidth) {
+    Static(u"left", SS_LEFT, 10, 1);
+    CreateWindowExW(0, u"static", u"mid", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 16, 10 * 8, 16, parent, nullptr,
+                    kInstance, nullptr);
+    CreateWindowExW(0, u"static", u"right", WS_CHILD | WS_VISIBLE | SS_RIGHT, 0, 32, 10 * 8, 16, parent, nullptr,
+                    kInstance, nullptr);
+    std::vector<std::string> rows = Draw(3);
+    EXPECT_EQ(rows[0].substr(0, 10), "left      ");
+    EXPECT_EQ(rows[1].substr(0, 10), "   mid    ");
+    EXPECT_EQ(rows[2].substr(0, 10), "     right");
+}
+
+TEST_F(StaticTest, LongTextBreaksAtBlanksAndTheBorderFramesIt) {
+    Static(u"Sample of selected font", WS_BORDER | SS_CENTER, 12, 5);
+    std::vector<std::string> rows = Draw(5);
+    EXPECT_EQ(rows[0].substr(0, 36), "\u250C\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2510");
+    EXPECT_EQ(rows[1], "\u2502Sample of \u2502        ");
+    EXPECT_EQ(rows[2], "\u2502 selected \u2502        ");
+    EXPECT_EQ(rows[3], "\u2502   font   \u2502        ");
+    EXPECT_EQ(rows[4].substr(0, 3), "\u2514");
+}
+
+TEST_F(StaticTest, AWordLongerThanTheRowIsCutAndANoWrapStaticKeepsOneRow) {
+    Static(u"abcdefghij kl", SS_LEFT, 4, 4);
+    std::vector<std::string> rows = Draw(4);
+    EXPECT_EQ(rows[0].substr(0, 5), "abcd ");
+    EXPECT_EQ(rows[1].substr(0, 5), "efgh ");
+    EXPECT_EQ(rows[2].substr(0, 5), "ij   ");
+    EXPECT_EQ(rows[3].substr(0, 5), "kl   ");
+    posix::ResetPlatform();
+    SetUp();
+    Static(u"one two three", SS_LEFTNOWORDWRAP, 6, 2);
+    rows = Draw(2);
+    EXPECT_EQ(rows[0].substr(0, 7), "one tw ");
+    EXPECT_EQ(rows[1].substr(0, 7), "       ");
+}
+
+}  // namespace
