@@ -3,11 +3,13 @@
 #include "document/document.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
+#include "editing/find.h"
 #include "settings/settings.h"
 
 void ResetProgramState() {
     ResetApplicationState();
     ResetEditorState();
+    ResetFindState();
     ResetDocumentState();
     ResetTextFileState();
     ResetSettingsState();

@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
+#include "editing/find.h"
 #include "resource.h"
 
 HWND MainWindow = nullptr;
@@ -114,6 +115,8 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_FILE_NEW: return NewDocument();
         case IDM_MISC_ABOUT: return About();
         case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
+        case IDM_FIND: return FindCommand(window);
+        case IDM_FIND_NEXT: return FindNextCommand(window);
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

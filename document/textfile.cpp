@@ -1,6 +1,7 @@
 #include "document/textfile.h"
 
 #include "app/app.h"
+#include "app/wait_cursor.h"
 #include "document/document.h"
 #include "editing/editor.h"
 
@@ -19,15 +20,6 @@ UINT PendingStartupIcon = 0;
 const WCHAR kCutAtZeroText[] =
     TEXT("This file holds a zero byte. Only the text before it is shown, and saving it will leave out the rest.");
 const WCHAR kTooLargeText[] = TEXT("This file is too large to open. The document has not been changed.");
-
-// The wait cursor shows while file work runs and goes on every way out.
-class WaitCursor {
-public:
-    WaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
-    ~WaitCursor() { SetCursor(nullptr); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 class FileHandle {
 public:
