@@ -7,11 +7,16 @@
 #include "app/app.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "platform/posix/base/options.h"
 #include "platform/posix/headless/headless.h"
+#include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/windowing/reset.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 
 extern const unsigned char kScrivelResources[];

@@ -103,6 +103,15 @@ TEST(WideStrings, CountedCaseConversionMapsEveryUnitToOneUnitAndLeavesTheUnpaire
         if (upper[i] != all[i] && i != 0x3C2) ASSERT_EQ(lowerOfUpper[i], lower[i]) << std::hex << i;
     }
     EXPECT_EQ(upper[0x3C2], 0x3A3) << "final sigma finds capital sigma";
+    // The first 128 units went through the all-ASCII runs, the rest through the table.
+    for (size_t i = 0; i < 128; ++i) {
+        ASSERT_EQ(upper[i], (i >= 'a' && i <= 'z') ? i - 32 : i) << i;
+        ASSERT_EQ(lower[i], (i >= 'A' && i <= 'Z') ? i + 32 : i) << i;
+    }
+    // A run with one accented letter in it, and a tail shorter than a run.
+    std::u16string mixed = std::u16string(40, u'a') + u"\u00e9" + std::u16string(30, u'z');
+    CharUpperBuffW(mixed.data(), DWORD(mixed.size()));
+    EXPECT_EQ(mixed, std::u16string(40, u'A') + u"\u00c9" + std::u16string(30, u'Z'));
 }
 
 TEST(WideStrings, CaseInsensitiveCompareLowersBothSides) {

@@ -138,20 +138,44 @@ WCHAR *_wcslwr(WCHAR *s) {
     return s;
 }
 
+namespace {
+
+// Converts count units in place through a case table. Documents are mostly ASCII: a run of 32 units
+// that are all ASCII goes through arithmetic the compiler turns into vector code, which is several
+// times faster on a text of tens of megabytes than a table lookup per unit.
+void ConvertCase(WCHAR *s, size_t count, const WCHAR *table, WCHAR first, WCHAR delta) {
+    constexpr size_t kRun = 32;
+    size_t i = 0;
+    for (; i + kRun <= count; i += kRun) {
+        WCHAR any = 0;
+        for (size_t k = 0; k < kRun; ++k)
+            any |= s[i + k];
+        if (any < 0x80) {
+            for (size_t k = 0; k < kRun; ++k) {
+                WCHAR ch = s[i + k];
+                s[i + k] = WCHAR(ch + (WCHAR(ch - first) < 26 ? delta : 0));
+            }
+        } else {
+            for (size_t k = 0; k < kRun; ++k)
+                s[i + k] = table[s[i + k]];
+        }
+    }
+    for (; i < count; ++i)
+        s[i] = table[s[i]];
+}
+
+}  // namespace
+
 // Counted forms: every unit of the buffer, NULs included; the result is the count.
 DWORD CharUpperBuffW(LPWSTR s, DWORD length) {
     if (!s) return 0;
-    const WCHAR *upper = posix::Cases().upper;
-    for (DWORD i = 0; i < length; ++i)
-        s[i] = upper[s[i]];
+    ConvertCase(s, length, posix::Cases().upper, u'a', WCHAR(-32));
     return length;
 }
 
 DWORD CharLowerBuffW(LPWSTR s, DWORD length) {
     if (!s) return 0;
-    const WCHAR *lower = posix::Cases().lower;
-    for (DWORD i = 0; i < length; ++i)
-        s[i] = lower[s[i]];
+    ConvertCase(s, length, posix::Cases().lower, u'A', WCHAR(32));
     return length;
 }
 
