@@ -4,6 +4,7 @@
 #include "document/document.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
+#include "settings/recent.h"
 #include "settings/settings.h"
 
 HINSTANCE InstanceHandle = nullptr;
@@ -82,6 +83,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showC
     if (!MainWindow) return 0;
     CreateEditorControl(MainWindow, false);
     LoadStoredFont();
+    LoadRecentFiles();
     SetFocus(EditorControl);
     ReadStartupFile(commandLine);
     SetStartupTitle(commandLine);

@@ -4,6 +4,7 @@
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "settings/recent.h"
 #include "settings/settings.h"
 
 void ResetProgramState() {
@@ -13,4 +14,5 @@ void ResetProgramState() {
     ResetDocumentState();
     ResetTextFileState();
     ResetSettingsState();
+    ResetRecentFilesState();
 }

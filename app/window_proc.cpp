@@ -5,6 +5,7 @@
 #include "editing/editor.h"
 #include "editing/find.h"
 #include "resource.h"
+#include "settings/recent.h"
 
 HWND MainWindow = nullptr;
 HWND MainSoftKeyBar = nullptr;
@@ -86,8 +87,11 @@ LRESULT OnHotKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
+// The recent files are stored only here, at a Quit the user confirmed.
 LRESULT Quit(HWND window) {
-    if (ConfirmDiscard()) DestroyWindow(window);
+    if (!ConfirmDiscard()) return 1;
+    SaveRecentFiles();
+    DestroyWindow(window);
     return 1;
 }
 
@@ -117,7 +121,9 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
         case IDM_FIND: return FindCommand(window);
         case IDM_FIND_NEXT: return FindNextCommand(window);
-        default: return DefWindowProcW(window, message, wParam, lParam);
+        default:
+            if (wParam >= IDM_RECENT_FIRST && wParam <= IDM_RECENT_LAST) return OpenRecentFile(UINT(wParam));
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/wait_cursor.h"
 #include "document/document.h"
 #include "editing/editor.h"
+#include "settings/recent.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +21,8 @@ UINT PendingStartupIcon = 0;
 const WCHAR kCutAtZeroText[] =
     TEXT("This file holds a zero byte. Only the text before it is shown, and saving it will leave out the rest.");
 const WCHAR kTooLargeText[] = TEXT("This file is too large to open. The document has not been changed.");
+const WCHAR kOpenPathTooLongText[] =
+    TEXT("The path of this file is too long to open. The document has not been changed.");
 
 class FileHandle {
 public:
@@ -40,11 +43,12 @@ private:
     HANDLE handle_;
 };
 
-enum class ReadStatus { Read, CannotOpen, TooLarge };
+enum class ReadStatus { Read, CannotOpen, TooLarge, PathTooLong };
 
 struct ReadText {
     WString text;
-    bool cutAtZero = false;  // the file held a zero byte, and the text ends there
+    bool cutAtZero = false;       // the file held a zero byte, and the text ends there
+    DWORD error = ERROR_SUCCESS;  // why the file could not be opened or read
 };
 
 bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
@@ -83,16 +87,25 @@ bool WidenText(const char *bytes, DWORD length, ReadText &out) {
 
 ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
     FileHandle file(CreateFileW(path, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return ReadStatus::CannotOpen;
+    if (!file.Valid()) {
+        out.error = GetLastError();
+        return ReadStatus::CannotOpen;
+    }
     DWORD high = 0;
     DWORD size = GetFileSize(file.Get(), &high);
-    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return ReadStatus::CannotOpen;
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        out.error = GetLastError();
+        return ReadStatus::CannotOpen;
+    }
     // The buffer holds the file and a zero byte after it, so a file of 4 GB or more cannot be held.
     if (high != 0 || size == MAXDWORD) return ReadStatus::TooLarge;
     std::unique_ptr<char[]> bytes(new (std::nothrow) char[size_t(size) + 1]);
     if (!bytes) return ReadStatus::TooLarge;
     DWORD total = 0;
-    if (!ReadAllBytes(file.Get(), bytes.get(), size, total)) return ReadStatus::CannotOpen;
+    if (!ReadAllBytes(file.Get(), bytes.get(), size, total)) {
+        out.error = GetLastError();
+        return ReadStatus::CannotOpen;
+    }
     bytes[total] = 0;
     return WidenText(bytes.get(), total, out) ? ReadStatus::Read : ReadStatus::TooLarge;
 }
@@ -104,18 +117,45 @@ void ShowWarning(LPCWSTR text) {
     MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING);
 }
 
+bool IsFolderOrDevice(LPCWSTR path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
+// Why a file could not be opened, in words for the user.
+LPCWSTR OpenFailureText(ReadStatus status, DWORD error, LPCWSTR path) {
+    if (status == ReadStatus::TooLarge) return kTooLargeText;
+    if (status == ReadStatus::PathTooLong) return kOpenPathTooLongText;
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return TEXT("The file could not be opened: it does not exist. The document has not been changed.");
+        case ERROR_ACCESS_DENIED:
+            if (IsFolderOrDevice(path))
+                return TEXT("The file could not be opened: it is a folder or a device. The document has not been ")
+                    TEXT("changed.");
+            return TEXT("The file could not be opened: you may not read it. The document has not been changed.");
+        case ERROR_SHARING_VIOLATION:
+            return TEXT("The file could not be opened: it is in use. The document has not been changed.");
+        default: return TEXT("The file could not be opened. The document has not been changed.");
+    }
+}
+
 // How a write ended: the Win32 error (ERROR_SUCCESS when it was written), and whether what the file
 // held before is still whole.
 struct WriteResult {
     DWORD error = ERROR_SUCCESS;
     bool fileUnchanged = false;
     bool notAFile = false;  // a folder or a device stands where the file should be
+    bool created = false;   // there was no file before: a failed write leaves none either
 };
 
 // Why a file could not be written, in words for the user.
 LPCWSTR WriteFailureText(const WriteResult &result) {
     switch (result.error) {
         case ERROR_DISK_FULL:
+            if (result.created) return TEXT("The file could not be saved: the disk is full. Your text is still here.");
             if (result.fileUnchanged)
                 return TEXT("The file could not be saved: the disk is full. The file has not been changed; your ")
                     TEXT("text is still here.");
@@ -136,13 +176,16 @@ LPCWSTR WriteFailureText(const WriteResult &result) {
     }
 }
 
-enum class Narrowed { Text, Empty, NoMemory, Unconvertible };
+enum class Narrowed { Text, NoMemory, Unconvertible };
 
-// The editor's text narrowed to one byte a character.
+// The editor's text narrowed to one byte a character; an empty text gives no bytes, to be written as such.
 Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
-    length = GetWindowTextLengthW(EditorControl);
-    if (length <= 0) return Narrowed::Empty;
+    length = std::max(GetWindowTextLengthW(EditorControl), 0);
     try {
+        if (length == 0) {
+            bytes.reset(new char[1]());
+            return Narrowed::Text;
+        }
         WString text(size_t(length) + 1, 0);
         length = GetWindowTextW(EditorControl, text.data(), length + 1);
         bytes.reset(new char[size_t(length) + 1]());
@@ -202,30 +245,35 @@ WriteResult Overwrite(HANDLE file, const char *bytes, DWORD length) {
     return result;
 }
 
-// Opens path as the creation mode says and writes the bytes.
+// Opens path as the creation mode says and writes the bytes. An existing file is never emptied when it is
+// opened (OPEN_ALWAYS rather than CREATE_ALWAYS for a new name): Overwrite decides what it ends up holding.
+// A file this call created and could not fill is taken away again.
 WriteResult WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int length) {
     WriteResult result;
     FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         result.error = FailureCode();
         result.fileUnchanged = true;
-        DWORD attributes = GetFileAttributesW(path);
-        result.notAFile = attributes != INVALID_FILE_ATTRIBUTES &&
-                          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)) != 0;
+        result.notAFile = IsFolderOrDevice(path);
         return result;
     }
+    bool created = creation == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS;
     result = Overwrite(file.Get(), bytes, (DWORD)length);
+    result.created = created;
     if (result.error == ERROR_SUCCESS && !file.Close()) result.error = FailureCode();
+    if (result.error != ERROR_SUCCESS && created) {
+        file.Close();
+        DeleteFileW(path);
+    }
     return result;
 }
 
-// The bytes to save, or false when there is nothing to write (an empty document is never written) or
-// no memory to write it with (said to the user). A save that fails in any way leaves the document as it
-// was: modified, under its name, with Save available again.
+// The bytes to save (none for an empty document, which is written as an empty file), or false when they
+// cannot be made (said to the user). A save that fails in any way leaves the document as it was:
+// modified, under its name, with Save available again.
 bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
     switch (NarrowEditorText(bytes, length)) {
         case Narrowed::Text: return true;
-        case Narrowed::Empty: return false;
         case Narrowed::NoMemory:
             ShowError(TEXT("There is not enough memory to save the file. Your text is still here."));
             break;
@@ -239,31 +287,28 @@ bool TextToSave(std::unique_ptr<char[]> &bytes, int &length) {
 
 }  // namespace
 
+// A file that cannot be read leaves the document exactly as it was (text, name, path, marker) and says
+// why; its path goes to the top of the recent files all the same, as for a file that opens.
 void OpenDocument(LPCWSTR path) {
     if (!RestoreEditor(MainWindow)) return;
-    if (wcslen(path) >= MAX_PATH) {
-        ShowError(TEXT("The path of this file is too long to open. The document has not been changed."));
-        return;
-    }
     ReadText read;
-    ReadStatus status;
-    {
+    ReadStatus status = ReadStatus::PathTooLong;
+    if (wcslen(path) < MAX_PATH) {
         WaitCursor wait;
         status = ReadTextFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, read);
         // The editor keeps its old text when it has no memory for the new one.
         if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.c_str()))
             status = ReadStatus::TooLarge;
-        if (status != ReadStatus::TooLarge) {
+        if (status == ReadStatus::Read) {
             CopyPath(DocumentPath, path);
-            if (status == ReadStatus::CannotOpen) DocumentPath[0] = 0;
-            if (DocumentPath[0])
-                SetDocumentTitle(NameOfPath(path), false);
-            else
-                SetDocumentTitle(TEXT(""), false);
+            SetDocumentTitle(NameOfPath(path), false);
         }
     }
-    if (status == ReadStatus::TooLarge) {
-        ShowError(kTooLargeText);
+    AddRecentFile(path);
+    if (status != ReadStatus::Read) {
+        ShowError(OpenFailureText(status, read.error, path));
+        // The caller greyed Save and Save As for the document it expected; a kept, modified one needs them.
+        if (DirtyFlag) MarkDocumentModified();
         return;
     }
     EnableSaveItem(false);
@@ -303,7 +348,7 @@ void SaveDocumentAs(LPCWSTR path) {
     WriteResult written;
     {
         WaitCursor wait;
-        written = WriteTextFile(path, CREATE_ALWAYS, bytes.get(), length);
+        written = WriteTextFile(path, OPEN_ALWAYS, bytes.get(), length);
         if (written.error == ERROR_SUCCESS) {
             CopyPath(DocumentPath, path);
             if (DocumentPath[0]) SetDocumentTitle(NameOfPath(path), false);
@@ -315,7 +360,9 @@ void SaveDocumentAs(LPCWSTR path) {
     if (written.error != ERROR_SUCCESS) {
         ShowError(WriteFailureText(written));
         MarkDocumentModified();
+        return;
     }
+    AddRecentFile(path);
 }
 
 void ReadStartupFile(LPCWSTR commandLine) {

@@ -4,10 +4,12 @@
 #include "platform/posix/windowing/menu.h"
 #include "platform/posix/windowing/window.h"
 #include "tests/platform/menu_dump.h"
+#include "tests/support/allocation_budget.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -108,21 +110,43 @@ TEST_F(MenuTest, MissingItemsFailWithMenuItemNotFound) {
     SetLastError(kUntouched);
     EXPECT_FALSE(GetMenuItemInfoW(bar, 4242, FALSE, &info));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+    // Setting a missing item fails too, but Win32 leaves the last error alone.
     SetLastError(kUntouched);
     EXPECT_FALSE(SetMenuItemInfoW(bar, 4242, FALSE, &info));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+    EXPECT_FALSE(SetMenuItemInfoW(file, 50, TRUE, &info));
+    EXPECT_EQ(GetLastError(), kUntouched);
 }
 
 TEST_F(MenuTest, ARecordOfAnotherSizeIsRefused) {
     BuildMenuBar();
-    MENUITEMINFOW info = InfoRecord(MIIM_ID);
-    info.cbSize = sizeof(info) - 4;
-    SetLastError(kUntouched);
-    EXPECT_FALSE(GetMenuItemInfoW(file, 0, TRUE, &info));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-    SetLastError(kUntouched);
-    EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &info));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    for (UINT size : {UINT(sizeof(MENUITEMINFOW) - 4), 0u}) {
+        MENUITEMINFOW info = InfoRecord(MIIM_ID);
+        info.cbSize = size;
+        SetLastError(kUntouched);
+        EXPECT_FALSE(GetMenuItemInfoW(file, 0, TRUE, &info)) << size;
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER)) << size;
+        SetLastError(kUntouched);
+        EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &info)) << size;
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER)) << size;
+    }
+}
+
+// Desktop headers end the record with a bitmap handle; a caller built with them passes the longer size.
+TEST_F(MenuTest, TheDesktopRecordWithItsBitmapHandleIsAcceptedToo) {
+    BuildMenuBar();
+    struct DesktopRecord {
+        MENUITEMINFOW info;
+        HANDLE hbmpItem;
+    } record{};
+    record.info.cbSize = sizeof(MENUITEMINFOW) + sizeof(HANDLE);
+    record.info.fMask = MIIM_ID;
+    record.hbmpItem = (HANDLE)0x77;
+    ASSERT_TRUE(GetMenuItemInfoW(file, 1, TRUE, &record.info));
+    EXPECT_EQ(record.info.wID, 102u);
+    EXPECT_EQ(record.hbmpItem, (HANDLE)0x77);
+    record.info.wID = 105;
+    ASSERT_TRUE(SetMenuItemInfoW(file, 1, TRUE, &record.info));
+    EXPECT_EQ(GetMenuItemID(file, 1), 105u);
 }
 
 TEST_F(MenuTest, ItemTextFollowsTheCchRules) {
@@ -228,6 +252,87 @@ TEST_F(MenuTest, SetMenuItemInfoRefusesABadSubmenuAndChangesNothing) {
     set.hSubMenu = bar;  // the bar inside its own File popup would be a cycle
     EXPECT_FALSE(SetMenuItemInfoW(file, 0, TRUE, &set));
     EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION), 0u);
+}
+
+TEST_F(MenuTest, ItemDataStartsAtZeroAndTravelsByCommandThroughTheBar) {
+    BuildMenuBar();
+    MENUITEMINFOW got = InfoRecord(MIIM_DATA);
+    got.dwItemData = 99;
+    ASSERT_TRUE(GetMenuItemInfoW(recent, 0, TRUE, &got));
+    EXPECT_EQ(got.dwItemData, ULONG_PTR(0));
+
+    // Set two levels down from the bar, by command; read back by position, by command and from the bar.
+    MENUITEMINFOW set = InfoRecord(MIIM_DATA);
+    set.dwItemData = 0xABCD0123;
+    ASSERT_TRUE(SetMenuItemInfoW(bar, 7000, FALSE, &set));
+    for (auto [menu, item, byPosition] : {std::tuple{recent, 0u, TRUE}, std::tuple{recent, 7000u, FALSE},
+                                          std::tuple{file, 7000u, FALSE}, std::tuple{bar, 7000u, FALSE}}) {
+        got = InfoRecord(MIIM_DATA | MIIM_ID);
+        ASSERT_TRUE(GetMenuItemInfoW(menu, item, byPosition, &got)) << item;
+        EXPECT_EQ(got.dwItemData, ULONG_PTR(0xABCD0123)) << item;
+        EXPECT_EQ(got.wID, 7000u);
+    }
+}
+
+TEST_F(MenuTest, StateAndSubmenuReadBackThroughTheRecord) {
+    BuildMenuBar();
+    EnableMenuItem(file, 102, MF_BYCOMMAND | MF_GRAYED);
+    CheckMenuItem(file, 101, MF_BYCOMMAND | MF_CHECKED);
+    MENUITEMINFOW info = InfoRecord(MIIM_STATE | MIIM_SUBMENU);
+    ASSERT_TRUE(GetMenuItemInfoW(bar, 101, FALSE, &info));
+    EXPECT_EQ(info.fState, UINT(MFS_CHECKED));
+    EXPECT_EQ(info.hSubMenu, nullptr);
+    ASSERT_TRUE(GetMenuItemInfoW(bar, 102, FALSE, &info));
+    EXPECT_EQ(info.fState & MFS_GRAYED, UINT(MF_GRAYED));
+    ASSERT_TRUE(GetMenuItemInfoW(file, 3, TRUE, &info));
+    EXPECT_EQ(info.hSubMenu, recent);
+
+    // Setting the state replaces it whole: the check goes, the grey comes.
+    MENUITEMINFOW set = InfoRecord(MIIM_STATE);
+    set.fState = MFS_GRAYED;
+    ASSERT_TRUE(SetMenuItemInfoW(file, 0, TRUE, &set));
+    EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION), UINT(MFS_GRAYED));
+}
+
+// The steps a program takes to swap a greyed placeholder for a submenu of its own, then to move an item
+// of that submenu to its top keeping its command, text and data.
+TEST_F(MenuTest, APlaceholderGivesWayToANewSubmenuWhoseItemsMove) {
+    BuildMenuBar();
+    AppendMenuW(file, MF_STRING | MF_GRAYED, 40055, u"Later");
+    ASSERT_TRUE(DeleteMenu(bar, 40055, MF_BYCOMMAND));
+    HMENU list = CreatePopupMenu();
+    ASSERT_TRUE(InsertMenuW(file, UINT(-1), MF_BYPOSITION | MF_POPUP, (UINT_PTR)list, u"List"));
+    MENUITEMINFOW info = InfoRecord(MIIM_ID);
+    ASSERT_TRUE(GetMenuItemInfoW(file, 4, TRUE, &info));
+    EXPECT_EQ(info.wID, UINT((UINT_PTR)list));
+    EXPECT_EQ(GetMenuItemID(file, 4), UINT(-1));
+
+    ASSERT_TRUE(InsertMenuW(list, 0, MF_BYPOSITION | MF_STRING, 8000, u"a"));
+    ASSERT_TRUE(InsertMenuW(list, 0, MF_BYPOSITION | MF_STRING, 8001, u"b"));
+    MENUITEMINFOW data = InfoRecord(MIIM_DATA);
+    data.dwItemData = 0xA;
+    ASSERT_TRUE(SetMenuItemInfoW(bar, 8000, FALSE, &data));
+
+    WCHAR text[16];
+    MENUITEMINFOW read = InfoRecord(MIIM_ID | MIIM_TYPE | MIIM_DATA);
+    read.dwTypeData = text;
+    read.cch = 16;
+    ASSERT_TRUE(GetMenuItemInfoW(list, 1, TRUE, &read));
+    ASSERT_TRUE(DeleteMenu(list, read.wID, MF_BYCOMMAND));
+    ASSERT_TRUE(InsertMenuW(list, 0, MF_BYPOSITION | MF_STRING, read.wID, text));
+    ASSERT_TRUE(SetMenuItemInfoW(list, read.wID, FALSE, &read));
+    EXPECT_EQ(Dump(file),
+              "&Open 101\n"
+              "Save 102\n"
+              "---\n"
+              "Recent >\n"
+              "  one.txt 7000\n"
+              "List >\n"
+              "  a 8000\n"
+              "  b 8001\n");
+    data = InfoRecord(MIIM_DATA);
+    ASSERT_TRUE(GetMenuItemInfoW(list, 0, TRUE, &data));
+    EXPECT_EQ(data.dwItemData, ULONG_PTR(0xA));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -429,6 +534,33 @@ TEST_F(MenuTest, ResetMenusFreesEveryMenu) {
         EXPECT_EQ(posix::MenuFromHandle(gone), nullptr);
 }
 
+TEST_F(MenuTest, WithoutMemoryNoMenuIsMadeAndNoItemGoesIn) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, u"kept");
+    HMENU none;
+    {
+        testing_support::AllocationBudget budget(0);
+        none = CreatePopupMenu();
+        EXPECT_TRUE(budget.Refused());
+    }
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    BOOL inserted;
+    const std::u16string longText(40, u'x');  // longer than a string keeps without the heap
+    {
+        testing_support::AllocationBudget budget(0);
+        inserted = InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, 2, longText.c_str());
+    }
+    EXPECT_FALSE(inserted);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(Dump(menu), "kept 1\n");
+    // Memory back, both work again, and the new menu's handle is one no other menu has.
+    HMENU later = CreatePopupMenu();
+    ASSERT_NE(later, nullptr);
+    EXPECT_NE(later, menu);
+    EXPECT_TRUE(InsertMenuW(menu, 0, MF_BYPOSITION | MF_POPUP, (UINT_PTR)later, u"sub"));
+}
+
 TEST_F(MenuTest, HandlesAreDistinctAndFitInACommandId) {
     std::vector<HMENU> menus;
     for (int i = 0; i < 64; ++i)
@@ -484,14 +616,17 @@ TEST_F(MenuWindowTest, MenuAndWindowHandlesNeverMeet) {
         EXPECT_FALSE(IsWindow((HWND)menu));
 }
 
-TEST_F(MenuWindowTest, DrawMenuBarNeedsAWindow) {
+TEST_F(MenuWindowTest, DrawMenuBarNeedsAWindowButNoMenu) {
     HWND window = NewWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(DrawMenuBar(window));
+    EXPECT_TRUE(DrawMenuBar(window)) << "a window without a menu";
     DestroyWindow(window);
     SetLastError(kUntouched);
     EXPECT_FALSE(DrawMenuBar(window));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    SetLastError(kUntouched);
+    EXPECT_FALSE(DrawMenuBar(nullptr));
+    EXPECT_EQ(GetLastError(), kUntouched);
 }
 
 // ---------------------------------------------------------------------------------------------------

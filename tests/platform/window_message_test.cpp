@@ -438,6 +438,57 @@ std::string Highlighted(const posix::CellGrid &grid) {
     return out;
 }
 
+HMENU DropDownPopup(HWND bar) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_LPARAM;
+    SendMessageW(bar, TB_GETBUTTONINFOW, kRightCommand, (LPARAM)&info);
+    return (HMENU)info.lParam;
+}
+
+TEST_F(SoftKeyBarTest, ASubmenuAddedWhileTheMenuIsOpenShowsAtOnceAndOpens) {
+    constexpr UINT kFresh = 320;
+    HMENU popup = DropDownPopup(bar);
+    ASSERT_NE(popup, nullptr);
+    std::string before, after;
+    screen.Key(VK_TSOFT2).Then([&] {
+        before = screen.Text();
+        HMENU added = CreatePopupMenu();
+        AppendMenuW(added, MF_STRING, kFresh, u"Fresh");
+        InsertMenuW(popup, UINT(-1), MF_BYPOSITION | MF_POPUP, (UINT_PTR)added, u"Added");
+        DrawMenuBar(top);
+    });
+    // A letter does nothing in a menu; the screen is drawn again before a key is taken.
+    screen.Key('Z', u'z').Then([&] { after = screen.Text(); }).Key('5', u'5').Key('1', u'1');
+    Loop();
+    EXPECT_EQ(before.find("Added"), std::string::npos) << before;
+    EXPECT_NE(after.find("5  Added"), std::string::npos) << after;
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kFresh);
+}
+
+TEST_F(SoftKeyBarTest, AnOpenSubmenuThatIsDeletedClosesAndTheMenuBelowGoesOn) {
+    HMENU popup = DropDownPopup(bar);
+    ASSERT_NE(popup, nullptr);
+    std::string shown, lit;
+    screen.Key(VK_TSOFT2).Key('3', u'3').Then([&] {
+        DeleteMenu(popup, 3, MF_BYPOSITION);  // "Sub", open on screen, and its submenu with it
+        DeleteMenu(popup, kGreyed, MF_BYCOMMAND);
+    });
+    screen.Key('Z', u'z').Then([&] {
+        shown = screen.Text();
+        lit = Highlighted(screen.Screen());
+    });
+    screen.Key(VK_RETURN);
+    Loop();
+    EXPECT_EQ(shown.find("Inner"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("2  Last"), std::string::npos) << shown;
+    // The highlight was on Sub, which is gone; it moved on to the next item, Last.
+    EXPECT_NE(lit.find("Last"), std::string::npos) << lit;
+    ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kLast);
+}
+
 TEST_F(SoftKeyBarTest, AMenuTallerThanTheScreenScrollsToItsHighlightAndLeavesTheSoftKeysAlone) {
     // Six rows leave four for the box: its frame and two of the five lines.
     posix::HeadlessScreen small(40, 6);

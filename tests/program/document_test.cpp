@@ -119,14 +119,18 @@ TEST_F(DocumentTest, SavingAShorterTextCutsTheFileToIt) {
     EXPECT_EQ(ReadFile("s.txt"), "short!");
 }
 
-TEST_F(DocumentTest, AnEmptyDocumentIsNeverWritten) {
-    WriteFile("e.txt", "keep me");
+// A user who deleted all the text and saved expects an empty file, as with any other save.
+TEST_F(DocumentTest, AnEmptyDocumentIsSavedAsAnEmptyFile) {
+    WriteFile("e.txt", "was here");
     screen.Then([] { SetWindowTextW(EditorControl, u"x"); });
     CaretToEnd().Key(VK_TBACK);
     Menu({kFile, kSave});
     Run(u"\\e.txt");
-    EXPECT_EQ(ReadFile("e.txt"), "keep me");
-    EXPECT_EQ(Title(), u"Scrivel - e.txt *");
+    EXPECT_TRUE(FileExists("e.txt"));
+    EXPECT_EQ(ReadFile("e.txt"), "");
+    EXPECT_EQ(Title(), u"Scrivel - e.txt ");
+    EXPECT_FALSE(DirtyFlag);
+    EXPECT_TRUE(MenuItemGrayed(IDM_FILE_SAVE));
 }
 
 TEST_F(DocumentTest, AZeroByteFileOpensEmptyCleanAndNamed) {
@@ -233,14 +237,19 @@ TEST_F(DocumentTest, SaveAsWritesTheFileAndMakesItCurrent) {
     EXPECT_FALSE(DirtyFlag);
 }
 
-TEST_F(DocumentTest, OpeningAMissingPathKeepsTheTextButForgetsTheName) {
+// Taking the old text for the missing file's would invite saving it under no name; the document stays.
+TEST_F(DocumentTest, OpeningAMissingPathSaysSoAndKeepsTheDocumentWhole) {
     WriteFile("here.txt", "text");
+    std::string box;
     screen.Then([] { OpenDocument(u"\\not\\there.txt"); });
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Run(u"\\here.txt");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_NE(box.find("does not exist"), std::string::npos) << box;
     EXPECT_EQ(EditorText(), u"text");
-    EXPECT_EQ(std::u16string(DocumentPath), u"");
-    EXPECT_EQ(std::u16string(DocumentName), u"");
-    EXPECT_EQ(Title(), u"Scrivel - untitled ");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\here.txt");
+    EXPECT_EQ(std::u16string(DocumentName), u"here.txt");
+    EXPECT_EQ(Title(), u"Scrivel - here.txt");
 }
 
 TEST_F(DocumentTest, OpeningReplacesTheTextAndNamesTheDocument) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 
 namespace posix {
@@ -33,11 +34,18 @@ MenuState &State() {
     return state;
 }
 
+// Null, with ERROR_NOT_ENOUGH_MEMORY, when there is no memory for the menu.
 HMENU NewMenu() {
     MenuState &s = State();
     HMENU handle = (HMENU)s.nextHandle;
+    try {
+        s.menus[(uintptr_t)handle] = std::make_unique<Menu>();
+    } catch (const std::bad_alloc &) {
+        s.menus.erase((uintptr_t)handle);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     s.nextHandle += kMenuHandleStep;
-    s.menus[(uintptr_t)handle] = std::make_unique<Menu>();
     return handle;
 }
 
@@ -173,6 +181,7 @@ BOOL TakeItemOut(HMENU menu, UINT position, UINT flags, SubMenuFate fate) {
     HMENU subMenu = holder->items[found->index].subMenu;
     holder->items.erase(holder->items.begin() + found->index);
     if (subMenu && fate == SubMenuFate::Destroy) DestroyMenu(subMenu);
+    InvalidateScreen();
     return TRUE;
 }
 
@@ -212,17 +221,24 @@ void FillItemInfo(const MenuItem &item, MENUITEMINFOW &info) {
     }
 }
 
+// The record as this platform declares it, or as desktop headers declare it, with a bitmap handle at the
+// end that nothing here reads.
+constexpr UINT kDesktopRecordSize = sizeof(MENUITEMINFOW) + sizeof(HANDLE);
+
 bool CheckedRecordSize(const MENUITEMINFOW *info) {
-    if (info && info->cbSize == sizeof(MENUITEMINFOW)) return true;
+    if (info && (info->cbSize == sizeof(MENUITEMINFOW) || info->cbSize == kDesktopRecordSize)) return true;
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
 }
 
-// The item a Get/SetMenuItemInfoW call names, with Win32's errors for a bad menu or a missing item.
-std::optional<ItemRef> ItemForInfo(HMENU menu, UINT item, BOOL byPosition) {
+// The item a Get/SetMenuItemInfoW call names. A bad menu is an invalid handle for both; a missing item
+// is ERROR_MENU_ITEM_NOT_FOUND for a reader only: Win32 leaves the last error alone when setting.
+enum class MissingItem { Report, Quiet };
+
+std::optional<ItemRef> ItemForInfo(HMENU menu, UINT item, BOOL byPosition, MissingItem missing) {
     if (!ValidMenu(menu)) return std::nullopt;
     std::optional<ItemRef> found = FindItem(menu, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND);
-    if (!found) SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+    if (!found && missing == MissingItem::Report) SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
     return found;
 }
 
@@ -231,8 +247,8 @@ void ApplyItemType(MenuItem &item, const MENUITEMINFOW &info) {
         item.type = MFT_SEPARATOR;
         item.text.clear();
     } else {
-        item.type = MFT_STRING;
         item.text = info.dwTypeData;
+        item.type = MFT_STRING;
     }
 }
 
@@ -409,7 +425,7 @@ UINT GetMenuState(HMENU menu, UINT id, UINT flags) {
 
 BOOL GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW info) {
     if (!CheckedRecordSize(info)) return FALSE;
-    std::optional<ItemRef> found = ItemForInfo(menu, item, byPosition);
+    std::optional<ItemRef> found = ItemForInfo(menu, item, byPosition, MissingItem::Report);
     if (!found) return FALSE;
     FillItemInfo(found->Item(), *info);
     return TRUE;
@@ -442,7 +458,7 @@ DWORD CheckMenuItem(HMENU menu, UINT id, UINT check) {
 
 BOOL SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW info) {
     if (!CheckedRecordSize(info)) return FALSE;
-    std::optional<ItemRef> found = ItemForInfo(menu, item, byPosition);
+    std::optional<ItemRef> found = ItemForInfo(menu, item, byPosition, MissingItem::Quiet);
     if (!found) return FALSE;
     // Check the one field that can fail before anything changes.
     bool newSubMenu = (info->fMask & MIIM_SUBMENU) && info->hSubMenu;
@@ -451,11 +467,18 @@ BOOL SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW i
         return FALSE;
     }
     MenuItem &target = found->Item();
-    if (info->fMask & MIIM_TYPE) ApplyItemType(target, *info);
+    // The text is the one part that needs memory, so it goes first: a failure then changes nothing.
+    try {
+        if (info->fMask & MIIM_TYPE) ApplyItemType(target, *info);
+    } catch (const std::bad_alloc &) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     if (info->fMask & MIIM_STATE) target.state = info->fState & kStateFlags;
     if (info->fMask & MIIM_ID) target.id = info->wID;
     if (info->fMask & MIIM_SUBMENU) target.subMenu = info->hSubMenu;
     if (info->fMask & MIIM_DATA) target.data = info->dwItemData;
+    InvalidateScreen();
     return TRUE;
 }
 
@@ -467,10 +490,16 @@ BOOL InsertMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCW
     if (!m) return FALSE;
     std::optional<ItemRef> before = FindItem(menu, position, flags);
     HMENU holder = before ? before->menu : menu;
-    MenuItem item;
-    if (!MakeItem(holder, flags, idNewItem, newItem, item)) return FALSE;
-    std::vector<MenuItem> &items = MenuFromHandle(holder)->items;
-    items.insert(before ? items.begin() + before->index : items.end(), item);
+    try {
+        MenuItem item;
+        if (!MakeItem(holder, flags, idNewItem, newItem, item)) return FALSE;
+        std::vector<MenuItem> &items = MenuFromHandle(holder)->items;
+        items.insert(before ? items.begin() + before->index : items.end(), std::move(item));
+    } catch (const std::bad_alloc &) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    InvalidateScreen();
     return TRUE;
 }
 
@@ -486,8 +515,10 @@ BOOL RemoveMenu(HMENU menu, UINT position, UINT flags) {
     return TakeItemOut(menu, position, flags, SubMenuFate::Keep);
 }
 
-// The soft-key bar and popups are drawn from the menus on every frame; a redraw is all that is needed.
+// The soft-key bar and popups are drawn from the menus on every frame; a redraw is all that is needed,
+// also for a window without a menu. No window at all fails without a last error, as in Win32.
 BOOL DrawMenuBar(HWND hwnd) {
+    if (!hwnd) return FALSE;
     if (!IsWindow(hwnd)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;

@@ -38,7 +38,9 @@ public:
     UINT Chosen() const { return chosen_; }
 
     void HandleKey(const InputEvent &event) override {
-        if (!event.down || levels_.empty()) return;
+        if (!event.down) return;
+        FollowMenuChanges();
+        if (levels_.empty()) return;
         switch (event.vk) {
             case VK_UP: Move(-1); return;
             case VK_DOWN: Move(+1); return;
@@ -55,6 +57,7 @@ public:
     void Draw(CellGrid &grid) override {
         // The boxes stand on the soft-key row, between it and the title row; each submenu a row higher
         // while that leaves it room for its frame and an item.
+        FollowMenuChanges();
         int bottom = grid.Rows() - 1;
         int right = grid.Cols();
         for (size_t i = 0; i < levels_.size(); ++i) {
@@ -75,6 +78,39 @@ private:
         Level level{menu, -1};
         levels_.push_back(level);
         Move(+1);
+    }
+
+    // The program may change a menu while it is open (a submenu added, an item deleted): the boxes show
+    // the menus as they are now. A level whose submenu is gone or no longer hangs from the item chosen
+    // in the level below closes, and a highlight that lost its item moves to the next choosable one.
+    void FollowMenuChanges() {
+        for (size_t i = 0; i < levels_.size(); ++i) {
+            if (!Items(levels_[i]) || (i > 0 && !HangsFrom(levels_[i - 1], levels_[i].menu))) {
+                levels_.resize(i);
+                break;
+            }
+            Level &level = levels_[i];
+            const std::vector<MenuItem> &items = Items(level)->items;
+            if (level.selected >= (int)items.size() || (level.selected >= 0 && !Choosable(items[level.selected])))
+                level.selected = NearestChoosable(items, level.selected);
+        }
+        if (levels_.empty() && !done_) Finish(0);
+    }
+
+    // The first choosable item at or after index, else the last one before it, else none (-1).
+    static int NearestChoosable(const std::vector<MenuItem> &items, int index) {
+        int count = (int)items.size();
+        for (int i = std::max(index, 0); i < count; ++i)
+            if (Choosable(items[i])) return i;
+        for (int i = std::min(index, count) - 1; i >= 0; --i)
+            if (Choosable(items[i])) return i;
+        return -1;
+    }
+
+    bool HangsFrom(const Level &parent, HMENU menu) const {
+        Menu *m = Items(parent);
+        return m && parent.selected >= 0 && parent.selected < (int)m->items.size() &&
+               m->items[parent.selected].subMenu == menu;
     }
 
     void Move(int step) {
