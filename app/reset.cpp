@@ -4,6 +4,7 @@
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "editing/mark.h"
 #include "settings/recent.h"
 #include "settings/settings.h"
 
@@ -11,6 +12,7 @@ void ResetProgramState() {
     ResetApplicationState();
     ResetEditorState();
     ResetFindState();
+    ResetMarkState();
     ResetDocumentState();
     ResetTextFileState();
     ResetSettingsState();

@@ -4,6 +4,7 @@
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "editing/mark.h"
 #include "resource.h"
 #include "settings/recent.h"
 
@@ -83,7 +84,7 @@ LRESULT OnHotKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SHSendBackToFocusWindow(message, wParam, lParam);
         return 1;
     }
-    if (HIWORD(lParam) == kMarkKey) return DefWindowProcW(window, message, wParam, lParam);
+    if (HIWORD(lParam) == kMarkKey) return SetMarkAnchor();
     return 1;
 }
 
@@ -121,6 +122,10 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
         case IDM_FIND: return FindCommand(window);
         case IDM_FIND_NEXT: return FindNextCommand(window);
+        case IDM_EDIT_COPY: return CopySelection(false);
+        case IDM_EDIT_CUT: return CopySelection(true);
+        case IDM_EDIT_PASTE: return PasteClipboardText();
+        case IDM_EDIT_UNDO: return UndoEdit();
         default:
             if (wParam >= IDM_RECENT_FIRST && wParam <= IDM_RECENT_LAST) return OpenRecentFile(UINT(wParam));
             return DefWindowProcW(window, message, wParam, lParam);

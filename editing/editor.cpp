@@ -1,6 +1,7 @@
 #include "editing/editor.h"
 
 #include "app/app.h"
+#include "editing/mark.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -127,6 +128,7 @@ bool RestoreEditor(HWND window) {
 }
 
 LRESULT CALLBACK EditorKeyFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsMarkArrow(message, wParam)) return ExtendMarkSelection(window, wParam, lParam);
     return CallWindowProcW(EditorBaseProc, window, message, wParam, lParam);
 }
 

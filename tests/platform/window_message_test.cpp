@@ -237,6 +237,19 @@ TEST_F(WindowTest, AsyncKeyStateFollowsPressAndRelease) {
     EXPECT_EQ(GetAsyncKeyState(VK_TSOFT1), 0);
 }
 
+// Bit 0 says the key went down since the last call asked; the call that reads it clears it. GetKeyState
+// reads only whether the key is down and leaves bit 0 for GetAsyncKeyState.
+TEST_F(WindowTest, AsyncKeyStateSaysOnceThatTheKeyWentDown) {
+    TopLevel();
+    std::vector<int> seen;
+    auto read = [&] { seen.push_back(WORD(GetAsyncKeyState(VK_TSOFT1))); };
+    auto readKeyState = [&] { seen.push_back(WORD(GetKeyState(VK_TSOFT1))); };
+    screen.Press(VK_TSOFT1).Then(readKeyState).Then(read).Then(read).Release(VK_TSOFT1).Then(read);
+    screen.Press(VK_TSOFT1).Release(VK_TSOFT1).Then(read).Then(read);
+    Loop();
+    EXPECT_EQ(seen, (std::vector<int>{0x8000, 0x8001, 0x8000, 0, 0x0001, 0}));
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Message boxes
 // ---------------------------------------------------------------------------------------------------
@@ -371,6 +384,48 @@ TEST_F(SoftKeyBarTest, LabelsShowOnTheBottomRowAndTheLeftKeySendsItsCommand) {
     EXPECT_EQ(row.substr(row.size() - 6), " Menu ") << row;
     ASSERT_EQ(Of(WM_COMMAND).size(), 1u);
     EXPECT_EQ(LOWORD(Of(WM_COMMAND)[0].wParam), kLeftCommand);
+}
+
+// Cell attributes of the left soft key's label: bold and underlined while the key is held.
+bool LeftLabelShowsHeld(const posix::CellGrid &grid) {
+    const posix::Cell &cell = grid.At(1, grid.Rows() - 1);
+    return (cell.attr & posix::kAttrBold) && (cell.attr & posix::kAttrUnderline);
+}
+
+// A terminal reports no releases: a left soft key pressed in one window must not stay down once another
+// window is in front, or the next arrow there would act as if it were held.
+TEST_F(SoftKeyBarTest, ASoftKeyHeldInAWindowIsLetGoWhenAnotherComesToTheFront) {
+    HWND other = TopLevel();
+    SetActiveWindow(top);
+    bool heldInTop = false, labelHeld = false, heldAfter = true, controlAfter = false;
+    screen.Press(VK_CONTROL).Press(VK_TSOFT1).Then([&] {
+        heldInTop = GetAsyncKeyState(VK_TSOFT1) & 0x8000;
+        labelHeld = LeftLabelShowsHeld(screen.Screen());
+        SetActiveWindow(other);
+    });
+    screen.Then([&] {
+        heldAfter = GetAsyncKeyState(VK_TSOFT1) & 0x8000;
+        controlAfter = GetAsyncKeyState(VK_CONTROL) & 0x8000;
+        SetActiveWindow(top);
+    });
+    screen.Key(VK_RIGHT).Release(VK_CONTROL);
+    Loop();
+    EXPECT_TRUE(heldInTop);
+    EXPECT_TRUE(labelHeld);
+    EXPECT_FALSE(heldAfter);
+    EXPECT_FALSE(GetAsyncKeyState(VK_TSOFT1) & 0x8000) << "not even with its window in front again";
+    EXPECT_FALSE(LeftLabelShowsHeld(screen.Screen()));
+    EXPECT_TRUE(controlAfter) << "other keys are the whole system's and stay down";
+}
+
+TEST_F(SoftKeyBarTest, ASoftKeyPressedInAMessageBoxIsNotHeldOnceTheBoxHasGone) {
+    screen.Press(VK_TSOFT1);  // answers the box as it goes down; its release comes later
+    EXPECT_EQ(MessageBoxW(top, u"Text", u"Caption", MB_OK), IDOK);
+    EXPECT_EQ(GetAsyncKeyState(VK_TSOFT1) & 0x8000, 0);
+    screen.Release(VK_TSOFT1);
+    Loop();
+    EXPECT_TRUE(Of(WM_COMMAND).empty()) << "the late release presses nothing";
+    EXPECT_EQ(GetAsyncKeyState(VK_TSOFT1) & 0x8000, 0);
 }
 
 TEST_F(SoftKeyBarTest, TheDropDownButtonCarriesItsPopupAndOpensIt) {

@@ -64,6 +64,17 @@ TEST(KeyMap, OverABoxShiftArrowsOnlyMoveAndF1IsAPlainPress) {
     EXPECT_TRUE(map.SoftKeyHeld());
 }
 
+TEST(KeyMap, AHoldThePlatformLetGoOfEndsWithoutARelease) {
+    // F1 closed the dialog it was pressed in; the arrows that follow in the editor are plain ones.
+    posix::KeyMap map;
+    EXPECT_EQ(Events(map, {{KEY_F(1), kCode}}), "+112 ");
+    map.ForgetHold();
+    EXPECT_FALSE(map.SoftKeyHeld());
+    EXPECT_EQ(Events(map, {{KEY_RIGHT, kCode}, {'a', kChar}}), "+39 -39 +65:97 -65 ");
+    // Shift+arrow starts a new hold.
+    EXPECT_EQ(Events(map, {{KEY_SLEFT, kCode}}), "+112 +37 -37 ");
+}
+
 TEST(KeyMap, EscapeAndBackspaceAreTheBackKey) {
     posix::KeyMap map;
     EXPECT_EQ(Events(map, {{27, kChar}, {127, kChar}, {KEY_BACKSPACE, kCode}}), "+27 -27 +27 -27 +27 -27 ");

@@ -21,6 +21,9 @@ public:
     bool SoftKeyHeld() const { return held_; }
     // Whether a message box or popup menu is up, for the keys translated from now on.
     void SetBoxShown(bool shown) { boxShown_ = shown; }
+    // The platform let go of the held key, because the window, box or menu it was pressed in is no longer
+    // in front: the arrows that follow are plain ones, and no release is due.
+    void ForgetHold() { held_ = false; }
 
 private:
     void PressAndRelease(int vk, char16_t ch, std::deque<InputEvent> &out);

@@ -1,6 +1,7 @@
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/terminal/terminal_type.h"
 #include "platform/posix/system/instance.h"
+#include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/overlay.h"
 
 #include <clocale>
@@ -181,6 +182,7 @@ bool TerminalScreen::NextInput(InputEvent &event) {
     for (;;) {
         if (pending_.empty() && !read_.empty()) {
             keys_.SetBoxShown(TopOverlay() != nullptr);
+            if (keys_.SoftKeyHeld() && !KeyIsDown(VK_TSOFT1)) keys_.ForgetHold();
             keys_.Translate(read_.front().code, read_.front().isKeyCode, pending_);
             read_.pop_front();
             continue;

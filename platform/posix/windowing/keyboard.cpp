@@ -1,5 +1,10 @@
 // Key events from the front ends become the key state and key messages: soft keys and the Back key go
 // to the soft-key bar of the active window, the rest to the focus.
+//
+// A soft key held down belongs to what was in front when it went down: the active window, or the box or
+// menu over it. When that is no longer in front, the key counts as released. A terminal cannot report
+// releases and emulates the held left soft key, so a press that closed a dialog or a box would otherwise
+// stay down and turn the next arrow in another window into a selecting one.
 #include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/message_queue.h"
 #include "platform/posix/windowing/overlay.h"
@@ -11,13 +16,50 @@
 namespace posix {
 namespace {
 
-std::array<bool, 256> &KeysDown() {
-    static std::array<bool, 256> down{};
-    return down;
+// What was in front when a key went down.
+struct Front {
+    HWND window = nullptr;
+    Overlay *overlay = nullptr;
+    bool operator==(const Front &other) const { return window == other.window && overlay == other.overlay; }
+};
+
+struct KeyState {
+    bool down = false;
+    bool pressedSinceRead = false;  // GetAsyncKeyState's bit 0: went down since the last call asked
+    Front front;                    // for the soft keys and Back: where the key went down
+};
+
+std::array<KeyState, 256> &Keys() {
+    static std::array<KeyState, 256> keys{};
+    return keys;
 }
 
 bool IsBarKey(int vk) {
     return vk == VK_TSOFT1 || vk == VK_TSOFT2 || vk == VK_TBACK;
+}
+
+Front CurrentFront() {
+    return Front{ActiveTopLevel(), TopOverlay()};
+}
+
+// A soft key held down counts as released once what it went down in is no longer in front.
+void EndHoldsLeftBehind() {
+    Front now = CurrentFront();
+    for (int vk : {VK_TSOFT1, VK_TSOFT2, VK_TBACK}) {
+        KeyState &key = Keys()[vk];
+        if (key.down && !(key.front == now)) {
+            key.down = false;
+            InvalidateScreen();  // the held label goes
+        }
+    }
+}
+
+void RecordKey(int vk, bool down) {
+    EndHoldsLeftBehind();
+    KeyState &key = Keys()[vk];
+    key.down = down;
+    if (down) key.pressedSinceRead = true;
+    if (down && IsBarKey(vk)) key.front = CurrentFront();
 }
 
 // Bits of a key message's lParam: repeat count 1, previous state and transition for a release.
@@ -28,12 +70,18 @@ LPARAM KeyLParam(bool down) {
 }  // namespace
 
 void ResetKeyState() {
-    KeysDown().fill(false);
+    Keys().fill(KeyState{});
+}
+
+bool KeyIsDown(int vk) {
+    if (vk < 0 || vk > 255) return false;
+    EndHoldsLeftBehind();
+    return Keys()[vk].down;
 }
 
 void DeliverKey(const InputEvent &event) {
     int vk = event.vk & 0xFF;
-    KeysDown()[vk] = event.down;
+    RecordKey(vk, event.down);
     InvalidateScreen();
     if (Overlay *overlay = TopOverlay()) {
         overlay->HandleKey(event);
@@ -53,11 +101,17 @@ void DeliverKey(const InputEvent &event) {
 
 }  // namespace posix
 
+// Bit 15: the key is down now. Bit 0: it went down since the last call asked about it; asking clears it.
 SHORT GetAsyncKeyState(int vk) {
     if (vk < 0 || vk > 255) return 0;
-    return posix::KeysDown()[vk] ? SHORT(0x8000) : SHORT(0);
+    bool down = posix::KeyIsDown(vk);
+    posix::KeyState &key = posix::Keys()[vk];
+    SHORT state = SHORT((down ? 0x8000 : 0) | (key.pressedSinceRead ? 1 : 0));
+    key.pressedSinceRead = false;
+    return state;
 }
 
+// Only whether the key is down; reading it leaves GetAsyncKeyState's bit 0 alone.
 SHORT GetKeyState(int vk) {
-    return GetAsyncKeyState(vk);
+    return posix::KeyIsDown(vk) ? SHORT(0x8000) : SHORT(0);
 }

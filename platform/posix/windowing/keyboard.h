@@ -8,5 +8,8 @@ namespace posix {
 // Turns a key event into the key state and the messages it causes.
 void DeliverKey(const InputEvent &event);
 void ResetKeyState();
+// Whether the key is down, without clearing GetAsyncKeyState's "pressed since" bit. A soft key held in a
+// window, box or menu that is no longer in front is not down.
+bool KeyIsDown(int vk);
 
 }  // namespace posix

@@ -3,6 +3,7 @@
 // included, reaches the front end through PresentFrame.
 #include "platform/posix/windowing/screen.h"
 #include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/overlay.h"
 #include "platform/posix/windowing/paint.h"
 #include "platform/posix/windowing/soft_keys.h"
@@ -132,7 +133,7 @@ void DrawSoftKeyRow(CellGrid &grid, HWND active) {
     }
     // While the left soft key is held its label says so.
     unsigned char leftAttr = kAttrReverse;
-    if (GetAsyncKeyState(VK_TSOFT1) & 0x8000) leftAttr |= kAttrBold | kAttrUnderline;
+    if (KeyIsDown(VK_TSOFT1)) leftAttr |= kAttrBold | kAttrUnderline;
     if (!left.empty()) grid.Put(0, row, u" " + left + u" ", leftAttr);
     if (!right.empty()) {
         U16String label = u" " + right + u" ";
