@@ -79,7 +79,7 @@ LRESULT OnInitMenuPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-LRESULT OnHotKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT OnHotKey(UINT message, WPARAM wParam, LPARAM lParam) {
     if (HIWORD(lParam) == kBackKey) {
         SHSendBackToFocusWindow(message, wParam, lParam);
         return 1;
@@ -164,7 +164,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_SYSKEYUP: return OnKey(wParam);
         case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
         case WM_INITMENUPOPUP: return OnInitMenuPopup(window, message, wParam, lParam);
-        case WM_HOTKEY: return OnHotKey(window, message, wParam, lParam);
+        case WM_HOTKEY: return OnHotKey(message, wParam, lParam);
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
