@@ -1,5 +1,6 @@
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/terminal/terminal_type.h"
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/instance.h"
 #include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/overlay.h"
