@@ -313,6 +313,10 @@ struct NoMemoryCase {
     size_t budget;  // bytes allowed before the refusal: 0 refuses the clipboard's own buffer
 };
 
+void PrintTo(const NoMemoryCase &c, std::ostream *out) {
+    *out << c.name;
+}
+
 class NoMemoryTest : public ProgramTest, public ::testing::WithParamInterface<NoMemoryCase> {};
 
 TEST_P(NoMemoryTest, TheUserIsToldAndClipboardAndDocumentStayAsTheyWere) {
