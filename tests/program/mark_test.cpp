@@ -188,6 +188,17 @@ TEST_F(MarkTest, APressInAMessageBoxLeavesNoHoldBehind) {
     EXPECT_EQ(afterArrow, (Range{5, 5}));
 }
 
+TEST_F(MarkTest, ALeftSoftKeyThatClosesADialogLeavesNoHoldBehind) {
+    // "Find", the dialog's left soft key, goes down and closes the dialog; its release never comes.
+    Range afterFind{}, afterArrow{};
+    MarkScript(screen).Text(u"alpha beta gamma", 0);
+    Menu({3}).Type(u"beta").Press(VK_TSOFT1);
+    MarkScript(screen).Note(afterFind).Arrow(VK_RIGHT).Note(afterArrow);
+    Run();
+    EXPECT_EQ(afterFind, (Range{6, 10}));
+    EXPECT_EQ(afterArrow.first, afterArrow.second) << "a plain arrow drops the selection";
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Cut, Copy and Paste
 // ---------------------------------------------------------------------------------------------------

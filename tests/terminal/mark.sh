@@ -58,6 +58,17 @@ keys 1
 wait_gone "xyz"
 screen | grep -qF "alpha  gammabetabeta" || fail "the text after Undo"
 
+# F1 as the Find dialog's left soft key finds and closes the dialog; it holds nothing afterwards: the next
+# arrow in the editor is a plain one and drops the found selection.
+keys C-Home F2 3
+wait_for "Cancel"
+keys -l "gamma"
+keys F1
+wait_for_attributes "alpha  ${esc}[7mgamma${esc}[0m"
+keys Right
+wait_for_attributes "alpha  gammabetabeta"
+screen_attributes | tail -1 | grep -qF "${esc}[1;4;7m Mark " && fail "Mark still shown held"
+
 # Quit without saving.
 keys F2 6
 wait_for "discard"
