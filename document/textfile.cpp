@@ -46,9 +46,9 @@ private:
 enum class ReadStatus { Read, CannotOpen, TooLarge, PathTooLong };
 
 struct ReadText {
-    WString text;
-    bool cutAtZero = false;       // the file held a zero byte, and the text ends there
-    DWORD error = ERROR_SUCCESS;  // why the file could not be opened or read
+    std::unique_ptr<WCHAR[]> text;  // the widened text and its terminator
+    bool cutAtZero = false;         // the file held a zero byte, and the text ends there
+    DWORD error = ERROR_SUCCESS;    // why the file could not be opened or read
 };
 
 bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
@@ -65,23 +65,22 @@ bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
 // wsprintf writes at most 1,024 characters a call on desktop Windows, so the text is widened in pieces.
 constexpr size_t kWidenPiece = 1000;
 
-// Widens the bytes through the device's code page; the text ends at the first zero byte.
-bool WidenText(const char *bytes, DWORD length, ReadText &out) {
-    out.cutAtZero = std::memchr(bytes, 0, length) != nullptr;
+// Widens the bytes through the device's code page; the text ends at the first zero byte. Each piece is
+// ended by a zero put in the buffer for the call and taken away after it.
+bool WidenText(char *bytes, DWORD length, ReadText &out) {
     size_t characters = std::strlen(bytes);
-    try {
-        out.text.assign(characters + 1, 0);
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    char piece[kWidenPiece + 1];
+    out.cutAtZero = characters < length;
+    // Every character of the buffer is written below, so it is not cleared first.
+    out.text.reset(new (std::nothrow) WCHAR[characters + 1]);
+    if (!out.text) return false;
+    out.text[0] = 0;
     for (size_t done = 0; done < characters; done += kWidenPiece) {
         size_t n = std::min(kWidenPiece, characters - done);
-        std::memcpy(piece, bytes + done, n);
-        piece[n] = 0;
-        wsprintfW(out.text.data() + done, TEXT("%S"), piece);
+        char after = bytes[done + n];
+        bytes[done + n] = 0;
+        wsprintfW(out.text.get() + done, TEXT("%S"), bytes + done);
+        bytes[done + n] = after;
     }
-    out.text.resize(characters);
     return true;
 }
 
@@ -186,11 +185,13 @@ Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
             bytes.reset(new char[1]());
             return Narrowed::Text;
         }
-        WString text(size_t(length) + 1, 0);
-        length = GetWindowTextW(EditorControl, text.data(), length + 1);
-        bytes.reset(new char[size_t(length) + 1]());
+        // Both buffers are written in full by the calls that fill them, so neither is cleared first.
+        std::unique_ptr<WCHAR[]> text(new WCHAR[size_t(length) + 1]);
+        length = GetWindowTextW(EditorControl, text.get(), length + 1);
+        text[length] = 0;
+        bytes.reset(new char[size_t(length) + 1]);
         // Some C runtimes give up on a character their locale cannot hold; the text is then not saved.
-        if (sprintf(bytes.get(), "%S", text.c_str()) != length) return Narrowed::Unconvertible;
+        if (sprintf(bytes.get(), "%S", text.get()) != length) return Narrowed::Unconvertible;
     } catch (const std::bad_alloc &) {
         return Narrowed::NoMemory;
     }
@@ -297,7 +298,7 @@ void OpenDocument(LPCWSTR path) {
         WaitCursor wait;
         status = ReadTextFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, read);
         // The editor keeps its old text when it has no memory for the new one.
-        if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.c_str()))
+        if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.get()))
             status = ReadStatus::TooLarge;
         if (status == ReadStatus::Read) {
             CopyPath(DocumentPath, path);
@@ -371,7 +372,7 @@ void ReadStartupFile(LPCWSTR commandLine) {
     CopyPath(DocumentPath, commandLine);
     ReadText read;
     ReadStatus status = ReadTextFile(DocumentPath, 0, read);
-    if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.c_str())) status = ReadStatus::TooLarge;
+    if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.get())) status = ReadStatus::TooLarge;
     if (status != ReadStatus::Read) {
         DocumentPath[0] = 0;
         if (status == ReadStatus::TooLarge) {

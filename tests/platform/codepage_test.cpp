@@ -170,4 +170,41 @@ TEST(CodePage, LargeTextsConvertWhole) {
     EXPECT_EQ(std::string(narrow.data(), wide.size()), bytes);
 }
 
+// Plain ASCII is converted many characters at a time; a character needing the table, a NUL or the end
+// may fall anywhere in such a group, and the text may start at any address.
+TEST(CodePage, ConversionsAgreeWhereverOtherCharactersAndTheEndFall) {
+    const std::string all = AllBytes();
+    const U16 allWide = Widen(all);
+    for (size_t start = 0; start < 8; ++start) {
+        for (size_t odd = 0; odd < 40; odd += 3) {
+            // ASCII text with one byte from the upper half (or the end) at position odd.
+            std::string bytes(start, 'p');
+            bytes += std::string(47, 'a');
+            U16 expected(start, u'p');
+            expected += U16(47, u'a');
+            unsigned char special = (unsigned char)(0x80 + (odd * 11 + start) % 128);
+            if (odd < 47) {
+                bytes[start + odd] = char(special);
+                expected[start + odd] = allWide[special];
+            }
+            // Widening stops at the NUL wherever it is, and whatever follows it.
+            std::string zeroed = bytes + '\0' + "tail";
+            WCHAR wide[128];
+            ASSERT_EQ(wsprintfW(wide, u"%S", zeroed.c_str() + start), int(bytes.size() - start));
+            ASSERT_EQ(U16(wide), expected.substr(start)) << start << " " << odd;
+            ASSERT_EQ(Widen(bytes.substr(start)), expected.substr(start));
+            // Narrowing from units at odd and even addresses, with one the code page lacks.
+            U16 units = expected;
+            units[start + 5] = u'\u4e00';
+            char narrow[128];
+            ASSERT_EQ(sprintf(narrow, "%S", units.c_str() + start), int(units.size() - start));
+            std::string narrowed(narrow, units.size() - start);
+            std::string want = bytes.substr(start);
+            want[5] = '?';
+            ASSERT_EQ(narrowed, want) << start << " " << odd;
+            ASSERT_EQ(Narrow(units.substr(start)), want);
+        }
+    }
+}
+
 }  // namespace

@@ -57,6 +57,19 @@ std::u16string RandomText(std::mt19937 &rng, size_t length) {
     return text;
 }
 
+// Mostly the code page's characters (its upper half and its five C1 stand-ins among them), now and then
+// one it lacks: U+0080 and U+0098, whose bytes mean other characters, a CJK character, a lone surrogate
+// and U+0000.
+std::u16string MixedText(std::mt19937 &rng, size_t length) {
+    static const char16_t kAlphabet[] = u"ab\r\n\u00e9\u20ac\u0081\u009d\u00ff";
+    static const char16_t kOutside[] = {0x0080, 0x0098, 0x4E00, 0xD800, 0x0000};
+    std::uniform_int_distribution<size_t> pick(0, 8), outside(0, 4), rare(0, 40);
+    std::u16string text;
+    for (size_t i = 0; i < length; ++i)
+        text += rare(rng) == 0 ? kOutside[outside(rng)] : kAlphabet[pick(rng)];
+    return text;
+}
+
 TEST(EditTextStore, EmptyTextHasOneEmptyLine) {
     TextStore store;
     ExpectSame(store, u"");
@@ -124,6 +137,73 @@ TEST(EditTextStore, RandomEditsAgreeWithPlainString) {
             if (step % 25 == 0) ExpectSame(store, text);
             ASSERT_EQ(store.Length(), text.size());
         }
+        ExpectSame(store, text);
+    }
+}
+
+// Blocks keep a byte a character until a character without a byte arrives, and then two; either way
+// the text reads back exactly as it was given.
+TEST(EditTextStore, RandomEditsWithCharactersOutsideTheCodePageAgree) {
+    for (size_t blockUnits : {3u, 16u, 200u}) {
+        std::mt19937 rng(unsigned(blockUnits) * 104729u);
+        TextStore store(TextStore::Breaks::Lines, blockUnits);
+        std::u16string text = MixedText(rng, 400);
+        store.Assign(text.data(), text.size());
+        ExpectSame(store, text);
+        for (int step = 0; step < 1200; ++step) {
+            std::uniform_int_distribution<size_t> at(0, text.size());
+            size_t from = at(rng);
+            size_t to = std::min(text.size(), from + std::uniform_int_distribution<size_t>(0, 12)(rng));
+            std::u16string inserted = MixedText(rng, std::uniform_int_distribution<size_t>(0, 10)(rng));
+            if (step % 97 == 0) inserted = MixedText(rng, 300);
+            if (step % 89 == 0) to = std::min(text.size(), from + 250);
+            store.Replace(from, to, inserted.data(), inserted.size());
+            text.replace(from, to - from, inserted);
+            if (step % 25 == 0) ExpectSame(store, text);
+        }
+        ExpectSame(store, text);
+    }
+}
+
+TEST(EditTextStore, CodePageTextTakesOneByteACharacterAndOtherTextTwoOnlyInItsBlock) {
+    std::u16string text;
+    for (size_t i = 0; text.size() < (1u << 20); ++i)
+        text += char16_t(i % 7 == 0 ? u'\n' : i % 5 == 0 ? u'\u20ac' : u'a' + i % 26);
+    TextStore store;
+    store.Assign(text.data(), text.size());
+    size_t oneByte = store.BytesHeld();
+    EXPECT_LT(oneByte, text.size() * 13 / 10);
+    EXPECT_GE(oneByte, text.size());
+    // One character outside the code page widens its own block, not the text.
+    text[text.size() / 2] = u'\u4e00';
+    store.Assign(text.data(), text.size());
+    EXPECT_LT(store.BytesHeld(), oneByte + 2 * TextStore::kDefaultBlockUnits + 1024);
+    EXPECT_GT(store.BytesHeld(), oneByte + TextStore::kDefaultBlockUnits / 2);
+    ExpectSame(store, text);
+    // Typing such a character into a one-byte block keeps every other character as it was.
+    store.Replace(10, 10, u"\u0080", 1);
+    text.insert(10, u"\u0080");
+    EXPECT_EQ(store.Slice(0, 40), text.substr(0, 40));
+    EXPECT_EQ(store.At(10), u'\u0080');
+}
+
+// A text given with its terminator ends at its first U+0000, and a CR LF at a block's edge stays whole.
+TEST(EditTextStore, TerminatedTextEndsAtItsFirstNul) {
+    for (size_t blockUnits : {2u, 4u, 5u, 64u}) {
+        TextStore store(TextStore::Breaks::Lines, blockUnits);
+        std::u16string text = u"abc\r\nde\u4e00f\r\n\r\ngh\u00e9\r";
+        std::u16string given = text + u'\0' + u"after";
+        store.AssignTerminated(given.c_str());
+        ExpectSame(store, text);
+        store.AssignTerminated(u"");
+        ExpectSame(store, u"");
+    }
+    // Long enough for whole groups of characters, with the terminator at every place in a group.
+    for (size_t length = 60; length < 100; ++length) {
+        std::u16string text(length, u'x');
+        text[length / 2] = u'\n';
+        TextStore store(TextStore::Breaks::Lines, 32);
+        store.AssignTerminated(text.c_str());
         ExpectSame(store, text);
     }
 }

@@ -520,8 +520,7 @@ LRESULT OnNcCreate(HWND hwnd, const CREATESTRUCTW *cs) {
 LRESULT OnCreate(EditState &s, const CREATESTRUCTW *cs) {
     MeasureClientArea(s);
     // The window name is the first text, set without notifications, with the caret at the start.
-    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
-        s.layout.Assign(cs->lpszName, std::char_traits<char16_t>::length(cs->lpszName));
+    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) s.layout.AssignTerminated(cs->lpszName);
     LayOutView(s);
     return 0;
 }
@@ -550,7 +549,7 @@ LRESULT OnSize(EditState &s) {
 LRESULT OnSetText(EditState &s, const WCHAR *text) {
     // As in Win32, a text the control has no memory for is refused and the old one stays.
     try {
-        s.layout.Assign(text ? text : u"", text ? std::char_traits<char16_t>::length(text) : 0);
+        s.layout.AssignTerminated(text ? text : u"");
     } catch (const std::bad_alloc &) {
         Notify(s.hwnd, EN_ERRSPACE);
         return FALSE;

@@ -33,6 +33,11 @@ void Layout::Assign(const char16_t *text, size_t count) {
     Forget();
 }
 
+void Layout::AssignTerminated(const char16_t *text) {
+    text_.AssignTerminated(text);
+    Forget();
+}
+
 void Layout::Replace(size_t from, size_t to, const char16_t *text, size_t count) {
     to = std::min(to, text_.Length());
     from = std::min(from, to);

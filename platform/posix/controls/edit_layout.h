@@ -42,6 +42,7 @@ public:
 
     // --- Changing the text (the store's own calls, with the checkpoints kept in step) ---
     void Assign(const char16_t *text, size_t count);
+    void AssignTerminated(const char16_t *text);
     void Replace(size_t from, size_t to, const char16_t *text, size_t count);
 
     // --- Rows ---

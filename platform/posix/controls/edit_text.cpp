@@ -1,8 +1,12 @@
-// The edit control's text store: blocks of UTF-16 units with the line starts inside each.
+// The edit control's text store: blocks of characters with the line starts inside each.
 #include "platform/posix/controls/edit_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace posix::edit {
 
@@ -18,7 +22,127 @@ size_t PieceSize(size_t count, size_t most) {
     return (count + pieces - 1) / pieces;
 }
 
+bool EndsLine(const BlockChars &c, size_t i, size_t n) {
+    return c[i] == kLF || (c[i] == kCR && (i + 1 == n || c[i + 1] != kLF));
+}
+
+// The line starts in a block kept as bytes: sixteen bytes are searched for CR and LF at a time.
+void FindStartsInBytes(const unsigned char *c, size_t n, std::vector<uint16_t> &starts) {
+    auto add = [c, n, &starts](size_t i) {
+        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts.push_back(uint16_t(i + 1));
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8(char(kLF)), cr = _mm_set1_epi8(char(kCR));
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(c + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        for (; mask != 0; mask &= mask - 1)
+            add(i + size_t(__builtin_ctz(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (c[i] == kLF || c[i] == kCR) add(i);
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// A block's characters
+// ---------------------------------------------------------------------------------------------------
+
+void BlockChars::Assign(const char16_t *text, size_t count) {
+    units_ = {};
+    wide_ = false;
+    bytes_.resize(count);
+    if (NarrowWhileInCodePage(text, count, reinterpret_cast<char *>(bytes_.data())) == count) {
+        bytes_.shrink_to_fit();
+        return;
+    }
+    bytes_ = {};
+    wide_ = true;
+    units_.assign(text, text + count);
+}
+
+size_t BlockChars::AssignUntilNul(const char16_t *text, size_t max) {
+    units_ = {};
+    wide_ = false;
+    bytes_.resize(max);
+    size_t n = NarrowWhileInCodePageUntilNul(text, max, reinterpret_cast<char *>(bytes_.data()));
+    if (n == max || text[n] == 0) {
+        bytes_.resize(n);
+        bytes_.shrink_to_fit();
+        return n;
+    }
+    // A character with no byte: the block keeps units, up to the end or the terminator.
+    bytes_ = {};
+    wide_ = true;
+    size_t end = n;
+    while (end < max && text[end] != 0)
+        ++end;
+    units_.assign(text, text + end);
+    return end;
+}
+
+void BlockChars::Widen() {
+    if (wide_) return;
+    decltype(units_) units;
+    units.reserve(bytes_.capacity());
+    units.resize(bytes_.size());
+    WidenBytes(reinterpret_cast<const char *>(bytes_.data()), bytes_.size(), units.data());
+    units_.swap(units);
+    bytes_ = {};
+    wide_ = true;
+}
+
+void BlockChars::Insert(size_t at, const char16_t *text, size_t count) {
+    if (count == 0) return;
+    if (!wide_) {
+        size_t size = bytes_.size();
+        if (bytes_.capacity() < size + count) bytes_.reserve(size + count);
+        bytes_.resize(size + count);
+        unsigned char *b = bytes_.data();
+        std::memmove(b + at + count, b + at, size - at);
+        if (NarrowWhileInCodePage(text, count, reinterpret_cast<char *>(b + at)) == count) return;
+        // Back as it was, and on in units.
+        std::memmove(b + at, b + at + count, size - at);
+        bytes_.resize(size);
+        Widen();
+    }
+    units_.insert(units_.begin() + ptrdiff_t(at), text, text + count);
+}
+
+void BlockChars::Erase(size_t from, size_t to) {
+    if (wide_)
+        units_.erase(units_.begin() + ptrdiff_t(from), units_.begin() + ptrdiff_t(to));
+    else
+        bytes_.erase(bytes_.begin() + ptrdiff_t(from), bytes_.begin() + ptrdiff_t(to));
+}
+
+void BlockChars::Append(const BlockChars &other) {
+    if (other.wide_) Widen();
+    if (!wide_) {
+        bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+        return;
+    }
+    size_t size = units_.size(), count = other.Size();
+    units_.resize(size + count);
+    other.CopyOut(0, count, units_.data() + size);
+}
+
+void BlockChars::Reserve(size_t units) {
+    if (wide_)
+        units_.reserve(units);
+    else
+        bytes_.reserve(units);
+}
+
+void BlockChars::CopyOut(size_t from, size_t count, char16_t *out) const {
+    if (wide_)
+        std::copy_n(units_.data() + from, count, out);
+    else
+        WidenBytes(reinterpret_cast<const char *>(bytes_.data()) + from, count, out);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Reading
@@ -36,19 +160,24 @@ size_t TextStore::BlockEnding(size_t pos) const {
 char16_t TextStore::AtElsewhere(size_t pos) const {
     if (pos >= length_) return 0;
     size_t b = lastBlock_ + 1;
-    if (b >= blocks_.size() || pos < blockStart_[b] || pos - blockStart_[b] >= blocks_[b].chars.size())
+    if (b >= blocks_.size() || pos < blockStart_[b] || pos - blockStart_[b] >= blocks_[b].chars.Size())
         b = BlockHolding(pos);
     lastBlock_ = b;
     return blocks_[b].chars[pos - blockStart_[b]];
 }
 
-const char16_t *TextStore::RunAt(size_t pos, size_t *count) const {
-    *count = 0;
-    if (pos >= length_) return nullptr;
+TextRun TextStore::RunAt(size_t pos) const {
+    TextRun run;
+    if (pos >= length_) return run;
     size_t b = BlockHolding(pos);
     size_t offset = pos - blockStart_[b];
-    *count = blocks_[b].chars.size() - offset;
-    return blocks_[b].chars.data() + offset;
+    const BlockChars &chars = blocks_[b].chars;
+    run.count = chars.Size() - offset;
+    if (chars.Wide())
+        run.units = chars.Units() + offset;
+    else
+        run.bytes = chars.Bytes() + offset;
+    return run;
 }
 
 void TextStore::CopyOut(size_t from, size_t to, char16_t *out) const {
@@ -57,9 +186,10 @@ void TextStore::CopyOut(size_t from, size_t to, char16_t *out) const {
     size_t b = BlockHolding(from);
     size_t offset = from - blockStart_[b];
     while (from < to) {
-        const std::vector<char16_t> &chars = blocks_[b].chars;
-        size_t n = std::min(to - from, chars.size() - offset);
-        out = std::copy_n(chars.data() + offset, n, out);
+        const BlockChars &chars = blocks_[b].chars;
+        size_t n = std::min(to - from, chars.Size() - offset);
+        chars.CopyOut(offset, n, out);
+        out += n;
         from += n;
         ++b;
         offset = 0;
@@ -106,7 +236,7 @@ size_t TextStore::LineOf(size_t pos) const {
 size_t TextStore::BytesHeld() const {
     size_t bytes = blocks_.capacity() * sizeof(Block);
     for (const Block &b : blocks_)
-        bytes += b.chars.capacity() * sizeof(char16_t) + b.starts.capacity() * sizeof(uint16_t);
+        bytes += b.chars.BytesHeld() + b.starts.capacity() * sizeof(uint16_t);
     bytes += (blockStart_.capacity() + startsBefore_.capacity()) * sizeof(size_t);
     return bytes;
 }
@@ -117,13 +247,36 @@ size_t TextStore::BytesHeld() const {
 
 // A text too large to hold leaves the old one in place (and std::bad_alloc to the caller).
 void TextStore::Assign(const char16_t *text, size_t count) {
+    AssignBlocks(text, count, false);
+}
+
+void TextStore::AssignTerminated(const char16_t *text) {
+    AssignBlocks(text, SIZE_MAX, true);
+}
+
+// Each block is filled and its line starts found while its characters are still at hand.
+void TextStore::AssignBlocks(const char16_t *text, size_t count, bool terminated) {
     std::vector<Block> previous;
     previous.swap(blocks_);
     try {
-        blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
-        AppendBlocks(0, text, count);
-        for (Block &b : blocks_)
-            FindStarts(b);
+        if (terminated) {
+            for (size_t pos = 0;;) {
+                Block block;
+                size_t n = block.chars.AssignUntilNul(text + pos, blockUnits_);
+                if (n == 0) break;
+                // text[pos + n] is readable: it is a character or the terminator.
+                if (block.chars.Back() == kCR && text[pos + n] == kLF) {
+                    char16_t lf = kLF;
+                    block.chars.Insert(n++, &lf, 1);
+                }
+                FindStarts(block);
+                blocks_.push_back(std::move(block));
+                pos += n;
+            }
+        } else {
+            blocks_.reserve((count + blockUnits_ - 1) / blockUnits_);
+            AppendBlocks(0, text, count);
+        }
         Recount();
     } catch (const std::bad_alloc &) {
         blocks_.swap(previous);
@@ -152,20 +305,20 @@ bool TextStore::ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, 
     if (blocks_.empty()) return false;
     size_t b = to > from ? BlockHolding(from) : BlockEnding(from);
     Block &block = blocks_[b];
-    std::vector<char16_t> &chars = block.chars;
-    size_t offset = from - blockStart_[b], removed = to - from, size = chars.size();
+    BlockChars &chars = block.chars;
+    size_t offset = from - blockStart_[b], removed = to - from, size = chars.Size();
     if (offset + removed > size) return false;
     size_t newSize = size - removed + count;
     if (newSize == 0 || newSize > blockUnits_) return false;
     bool atStart = offset == 0, atEnd = offset + removed == size;
     char16_t newFirst = !atStart ? chars[0] : count ? text[0] : chars[removed];
-    char16_t newLast = !atEnd ? chars.back() : count ? text[count - 1] : chars[offset - 1];
-    if (atStart && b > 0 && blocks_[b - 1].chars.back() == kCR && newFirst == kLF) return false;
-    if (atEnd && b + 1 < blocks_.size() && newLast == kCR && blocks_[b + 1].chars.front() == kLF) return false;
+    char16_t newLast = !atEnd ? chars.Back() : count ? text[count - 1] : chars[offset - 1];
+    if (atStart && b > 0 && blocks_[b - 1].chars.Back() == kCR && newFirst == kLF) return false;
+    if (atEnd && b + 1 < blocks_.size() && newLast == kCR && blocks_[b + 1].chars.Front() == kLF) return false;
 
-    if (chars.capacity() < newSize) chars.reserve(blockUnits_);
-    chars.erase(chars.begin() + offset, chars.begin() + offset + removed);
-    chars.insert(chars.begin() + offset, text, text + count);
+    if (chars.Capacity() < newSize) chars.Reserve(blockUnits_);
+    chars.Erase(offset, offset + removed);
+    chars.Insert(offset, text, count);
 
     // Starts up to the change stay; those it covered are found again; those after it move.
     std::vector<uint16_t> &starts = block.starts;
@@ -175,10 +328,8 @@ bool TextStore::ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, 
     std::vector<uint16_t> moved(after, starts.end());
     starts.resize(keptBefore);
     if (breaks_ == Breaks::Lines) {
-        for (size_t i = offset == 0 ? 0 : offset - 1; i < offset + count; ++i) {
-            bool endsLine = chars[i] == kLF || (chars[i] == kCR && (i + 1 == newSize || chars[i + 1] != kLF));
-            if (endsLine) starts.push_back(uint16_t(i + 1));
-        }
+        for (size_t i = offset == 0 ? 0 : offset - 1; i < offset + count; ++i)
+            if (EndsLine(chars, i, newSize)) starts.push_back(uint16_t(i + 1));
     }
     for (uint16_t start : moved)
         starts.push_back(uint16_t(start - removed + count));
@@ -197,21 +348,21 @@ bool TextStore::ReplaceInOneBlock(size_t from, size_t to, const char16_t *text, 
 void TextStore::EraseRange(size_t from, size_t to) {
     if (from >= to) return;
     size_t first = BlockHolding(from), last = BlockHolding(to - 1);
-    std::vector<char16_t> &head = blocks_[first].chars;
+    BlockChars &head = blocks_[first].chars;
     size_t headFrom = from - blockStart_[first];
     if (first == last) {
-        head.erase(head.begin() + headFrom, head.begin() + (to - blockStart_[first]));
-        if (head.empty()) blocks_.erase(blocks_.begin() + first);
+        head.Erase(headFrom, to - blockStart_[first]);
+        if (head.Empty()) blocks_.erase(blocks_.begin() + first);
         Recount();
         return;
     }
-    std::vector<char16_t> &tail = blocks_[last].chars;
-    tail.erase(tail.begin(), tail.begin() + (to - blockStart_[last]));
-    head.erase(head.begin() + headFrom, head.end());
+    BlockChars &tail = blocks_[last].chars;
+    tail.Erase(0, to - blockStart_[last]);
+    head.Erase(headFrom, head.Size());
     // Whole blocks in between go at once; emptied ends go after them, the later one first.
-    if (tail.empty()) ++last;
+    if (tail.Empty()) ++last;
     blocks_.erase(blocks_.begin() + first + 1, blocks_.begin() + last);
-    if (blocks_[first].chars.empty()) blocks_.erase(blocks_.begin() + first);
+    if (blocks_[first].chars.Empty()) blocks_.erase(blocks_.begin() + first);
     Recount();
 }
 
@@ -224,18 +375,17 @@ void TextStore::InsertAt(size_t pos, const char16_t *text, size_t count) {
     }
     // At a boundary the text joins the end of the block before it.
     size_t b = BlockEnding(pos);
-    std::vector<char16_t> &chars = blocks_[b].chars;
-    size_t offset = pos - blockStart_[b];
-    if (chars.size() + count <= blockUnits_) {
+    BlockChars &chars = blocks_[b].chars;
+    size_t offset = pos - blockStart_[b], size = chars.Size();
+    if (size + count <= blockUnits_) {
         // One allocation of a whole block's room, so that further typing here allocates nothing.
-        if (chars.capacity() < chars.size() + count) chars.reserve(blockUnits_);
-        chars.insert(chars.begin() + offset, text, text + count);
+        if (chars.Capacity() < size + count) chars.Reserve(blockUnits_);
+        chars.Insert(offset, text, count);
     } else {
-        std::u16string units;
-        units.reserve(chars.size() + count);
-        units.append(chars.data(), offset);
-        units.append(text, count);
-        units.append(chars.data() + offset, chars.size() - offset);
+        std::u16string units(size + count, u'\0');
+        chars.CopyOut(0, offset, units.data());
+        std::copy_n(text, count, units.data() + offset);
+        chars.CopyOut(offset, size - offset, units.data() + offset + count);
         blocks_.erase(blocks_.begin() + b);
         AppendBlocks(b, units.data(), units.size());
     }
@@ -252,7 +402,8 @@ void TextStore::AppendBlocks(size_t index, const char16_t *units, size_t count) 
         size_t n = std::min(piece, count - pos);
         if (pos + n < count && units[pos + n - 1] == kCR && units[pos + n] == kLF) ++n;
         Block block;
-        block.chars.assign(units + pos, units + pos + n);
+        block.chars.Assign(units + pos, n);
+        FindStarts(block);
         fresh.push_back(std::move(block));
         pos += n;
     }
@@ -264,22 +415,23 @@ void TextStore::AppendBlocks(size_t index, const char16_t *units, size_t count) 
 void TextStore::Tidy(size_t first, size_t last) {
     // Small neighbours merge, so that many edits cannot fragment the text into tiny blocks.
     for (size_t i = first; i < last && i + 1 < blocks_.size();) {
-        std::vector<char16_t> &a = blocks_[i].chars, &b = blocks_[i + 1].chars;
-        if (a.size() + b.size() > blockUnits_ / 2) {
+        BlockChars &a = blocks_[i].chars, &b = blocks_[i + 1].chars;
+        if (a.Size() + b.Size() > blockUnits_ / 2) {
             ++i;
             continue;
         }
-        a.insert(a.end(), b.begin(), b.end());
+        a.Append(b);
         blocks_.erase(blocks_.begin() + i + 1);
         --last;
     }
     // A CR and its LF stay in one block, so that each block's line starts depend on it alone.
     for (size_t i = first; i < last && i + 1 < blocks_.size(); ++i) {
-        std::vector<char16_t> &a = blocks_[i].chars, &b = blocks_[i + 1].chars;
-        if (a.back() != kCR || b.front() != kLF) continue;
-        a.push_back(kLF);
-        b.erase(b.begin());
-        if (b.empty()) {
+        BlockChars &a = blocks_[i].chars, &b = blocks_[i + 1].chars;
+        if (a.Back() != kCR || b.Front() != kLF) continue;
+        char16_t lf = kLF;
+        a.Insert(a.Size(), &lf, 1);
+        b.Erase(0, 1);
+        if (b.Empty()) {
             blocks_.erase(blocks_.begin() + i + 1);
             --last;
         }
@@ -293,15 +445,18 @@ void TextStore::Tidy(size_t first, size_t last) {
 void TextStore::FindStarts(Block &block) const {
     std::vector<uint16_t> starts;
     if (breaks_ == Breaks::Lines) {
-        const std::vector<char16_t> &c = block.chars;
-        size_t n = c.size();
-        auto endsLine = [&c, n](size_t i) { return c[i] == kLF || (c[i] == kCR && (i + 1 == n || c[i + 1] != kLF)); };
-        size_t count = 0;
-        for (size_t i = 0; i < n; ++i)
-            count += endsLine(i);
-        starts.reserve(count);
-        for (size_t i = 0; i < n; ++i)
-            if (endsLine(i)) starts.push_back(uint16_t(i + 1));
+        // Found into room kept from block to block, then kept at their exact size.
+        static thread_local std::vector<uint16_t> found;
+        found.clear();
+        const BlockChars &c = block.chars;
+        size_t n = c.Size();
+        if (c.Wide()) {
+            for (size_t i = 0; i < n; ++i)
+                if (EndsLine(c, i, n)) found.push_back(uint16_t(i + 1));
+        } else {
+            FindStartsInBytes(c.Bytes(), n, found);
+        }
+        starts.assign(found.begin(), found.end());
     }
     block.starts.swap(starts);
 }
@@ -314,7 +469,7 @@ void TextStore::Recount() {
     for (size_t i = 0; i < n; ++i) {
         blockStart_[i] = units;
         startsBefore_[i] = breaks;
-        units += blocks_[i].chars.size();
+        units += blocks_[i].chars.Size();
         breaks += blocks_[i].starts.size();
     }
     length_ = units;

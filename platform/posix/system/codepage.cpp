@@ -2,7 +2,12 @@
 #include "platform/posix/system/codepage.h"
 #include "platform/posix/base/utf16.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 
 namespace posix {
@@ -11,10 +16,53 @@ namespace posix {
 // The 8-bit code page
 // ---------------------------------------------------------------------------------------------------
 
+// Plain ASCII, the bulk of most text, goes sixteen characters a step; anything else through the tables.
+// The loops that stop at a NUL read only aligned sixteen-byte groups, which never cross into a page
+// past the string's end.
+
+namespace {
+
+#if defined(__SSE2__)
+bool IsAligned(const void *p) {
+    return (reinterpret_cast<uintptr_t>(p) & 15) == 0;
+}
+
+// Sixteen bytes widened to sixteen units.
+void WidenAscii16(__m128i bytes, WCHAR *dst) {
+    __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
+}
+
+// All eight units below U+0080.
+bool AllAscii8(__m128i units) {
+    __m128i high = _mm_and_si128(units, _mm_set1_epi16(short(0xFF80)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+}
+
+bool NoZeroUnit8(__m128i units) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128())) == 0;
+}
+#endif
+
+}  // namespace
+
 void WidenBytes(const char *src, size_t count, WCHAR *dst) {
     const char16_t *widen = codepage_tables::kWiden.data();
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
-    for (size_t i = 0; i < count; ++i)
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= count; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
+        if (_mm_movemask_epi8(v) == 0) {
+            WidenAscii16(v, dst + i);
+            continue;
+        }
+        for (size_t j = i; j < i + 16; ++j)
+            dst[j] = widen[bytes[j]];
+    }
+#endif
+    for (; i < count; ++i)
         dst[i] = widen[bytes[i]];
 }
 
@@ -22,33 +70,121 @@ size_t WidenUntilNul(const char *src, size_t max, WCHAR *dst) {
     const char16_t *widen = codepage_tables::kWiden.data();
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
     size_t i = 0;
+#if defined(__SSE2__)
+    for (; i < max && !IsAligned(bytes + i); ++i) {
+        if (bytes[i] == 0) return i;
+        dst[i] = widen[bytes[i]];
+    }
+    __m128i zero = _mm_setzero_si128();
+    for (;;) {
+        for (; max - i >= 16; i += 16) {
+            __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(bytes + i));
+            if ((_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) != 0) break;
+            WidenAscii16(v, dst + i);
+        }
+        // The group that is not plain ASCII, one byte at a time.
+        for (size_t end = i + std::min<size_t>(16, max - i); i < end; ++i) {
+            if (bytes[i] == 0) return i;
+            dst[i] = widen[bytes[i]];
+        }
+        if (i == max) return i;
+    }
+#else
     for (; i < max && bytes[i] != 0; ++i)
         dst[i] = widen[bytes[i]];
     return i;
+#endif
+}
+
+size_t NarrowWhileInCodePage(const WCHAR *src, size_t count, char *dst) {
+    const unsigned char *narrow = codepage_tables::kNarrow.data();
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= count; i += 16) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 8));
+        if (AllAscii8(_mm_or_si128(a, b))) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(a, b));
+            continue;
+        }
+        for (size_t j = i; j < i + 16; ++j) {
+            unsigned char byte = narrow[src[j]];
+            if (byte == 0 && src[j] != 0) return j;
+            dst[j] = char(byte);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        unsigned char byte = narrow[src[i]];
+        if (byte == 0 && src[i] != 0) return i;
+        dst[i] = char(byte);
+    }
+    return count;
+}
+
+size_t NarrowWhileInCodePageUntilNul(const WCHAR *src, size_t max, char *dst) {
+    const unsigned char *narrow = codepage_tables::kNarrow.data();
+    size_t i = 0;
+    auto narrowOne = [narrow, src, dst](size_t at) {
+        unsigned char b = narrow[src[at]];
+        dst[at] = char(b);
+        return b != 0;  // U+0000 stops the walk as well
+    };
+#if defined(__SSE2__)
+    for (; i < max && !IsAligned(src + i); ++i)
+        if (!narrowOne(i)) return i;
+    while (i < max && IsAligned(src + i)) {
+        for (; max - i >= 8; i += 8) {
+            __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(src + i));
+            if (!AllAscii8(v) || !NoZeroUnit8(v)) break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(v, v));
+        }
+        for (size_t end = i + std::min<size_t>(8, max - i); i < end; ++i)
+            if (!narrowOne(i)) return i;
+    }
+#endif
+    for (; i < max; ++i)
+        if (!narrowOne(i)) return i;
+    return max;
 }
 
 bool NarrowUnits(const WCHAR *src, size_t count, char *dst, char substitute) {
-    const unsigned char *narrow = codepage_tables::kNarrow.data();
     bool substituted = false;
-    for (size_t i = 0; i < count; ++i) {
-        unsigned char b = narrow[src[i]];
-        // A zero from the table means "not in the code page", except for U+0000 itself.
-        if (b == 0 && src[i] != 0) {
-            b = (unsigned char)substitute;
-            substituted = true;
-        }
-        dst[i] = char(b);
+    for (size_t i = 0;;) {
+        i += NarrowWhileInCodePage(src + i, count - i, dst + i);
+        if (i == count) return substituted;
+        dst[i++] = substitute;
+        substituted = true;
     }
-    return substituted;
 }
 
 size_t NarrowUntilNul(const WCHAR *src, size_t max, char *dst) {
     const unsigned char *narrow = codepage_tables::kNarrow.data();
+    auto narrowOne = [narrow](WCHAR unit) {
+        unsigned char b = narrow[unit];
+        return b != 0 ? char(b) : kSubstituteByte;
+    };
     size_t i = 0;
-    for (; i < max && src[i] != 0; ++i) {
-        unsigned char b = narrow[src[i]];
-        dst[i] = b != 0 ? char(b) : kSubstituteByte;
+#if defined(__SSE2__)
+    for (; i < max && !IsAligned(src + i); ++i) {
+        if (src[i] == 0) return i;
+        dst[i] = narrowOne(src[i]);
     }
+    // A string at an odd address never lines up with sixteen-byte groups; it goes one unit at a time.
+    while (i < max && IsAligned(src + i)) {
+        for (; max - i >= 8; i += 8) {
+            __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(src + i));
+            if (!AllAscii8(v) || !NoZeroUnit8(v)) break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(v, v));
+        }
+        for (size_t end = i + std::min<size_t>(8, max - i); i < end; ++i) {
+            if (src[i] == 0) return i;
+            dst[i] = narrowOne(src[i]);
+        }
+    }
+#endif
+    for (; i < max && src[i] != 0; ++i)
+        dst[i] = narrowOne(src[i]);
     return i;
 }
 

@@ -64,6 +64,10 @@ inline char NarrowUnit(WCHAR ch, char substitute = kSubstituteByte) {
 void WidenBytes(const char *src, size_t count, WCHAR *dst);
 // Widens up to max bytes, stopping before the first NUL; returns how many were widened.
 size_t WidenUntilNul(const char *src, size_t max, WCHAR *dst);
+// Narrows units until one the code page lacks; returns how many were narrowed (count when all were).
+size_t NarrowWhileInCodePage(const WCHAR *src, size_t count, char *dst);
+// The same up to max units, stopping also before the first NUL, and reading nothing past it.
+size_t NarrowWhileInCodePageUntilNul(const WCHAR *src, size_t max, char *dst);
 // Narrows exactly count units; returns true when some unit had to be replaced by the substitute.
 bool NarrowUnits(const WCHAR *src, size_t count, char *dst, char substitute = kSubstituteByte);
 // Narrows up to max units, stopping before the first NUL; returns how many were narrowed.
