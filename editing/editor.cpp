@@ -5,6 +5,7 @@
 #include "resource.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 HWND EditorControl = nullptr;
@@ -19,8 +20,16 @@ constexpr DWORD kNoWrapStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | 
 constexpr DWORD kWrapStyle = kNoWrapStyle & ~(WS_HSCROLL | ES_AUTOHSCROLL);
 static_assert(kNoWrapStyle == 0x50B101C4 && kWrapStyle == 0x50A10144, "editor styles");
 
+// A copy of the editor's text. Its buffer is written whole by GetWindowTextW, so it is never cleared
+// first: a large document is copied at every Word wrap.
+struct TextCopy {
+    std::unique_ptr<WCHAR[]> chars;
+    LPCWSTR Get() const { return chars ? chars.get() : TEXT(""); }
+    void Clear() { chars.reset(); }
+};
+
 // The text of an editor that could not be rebuilt, kept until the next Word wrap makes one.
-WString KeptText;
+TextCopy KeptText;
 
 bool WordWrapChecked() {
     MENUITEMINFOW info = {};
@@ -30,11 +39,11 @@ bool WordWrapChecked() {
     return (info.fState & MFS_CHECKED) != 0;
 }
 
-WString EditorText() {
-    int length = GetWindowTextLengthW(EditorControl);
-    WString text(length + 1, 0);
-    int copied = GetWindowTextW(EditorControl, text.data(), length + 1);
-    text.resize(std::max(copied, 0));
+TextCopy EditorText() {
+    int length = std::max(GetWindowTextLengthW(EditorControl), 0);
+    TextCopy text{std::unique_ptr<WCHAR[]>(new WCHAR[size_t(length) + 1])};
+    int copied = GetWindowTextW(EditorControl, text.chars.get(), length + 1);
+    text.chars[std::clamp(copied, 0, length)] = 0;
     return text;
 }
 
@@ -59,10 +68,10 @@ void DestroyEditor() {
 
 // Makes an editor (of the kind asked for, else of the other) and gives it the text. When no editor can be
 // made or hold the text, there is none and the text waits in KeptText; the user is told.
-bool BuildEditorWithText(HWND window, bool wrap, WString &text) {
+bool BuildEditorWithText(HWND window, bool wrap, TextCopy &text) {
     if (RebuildEditor(window, wrap)) {
         if (FontSize > 0) ApplyEditorFont();
-        if (SetWindowTextW(EditorControl, text.c_str())) return true;
+        if (SetWindowTextW(EditorControl, text.Get())) return true;
         DestroyEditor();
     }
     KeptText = std::move(text);
@@ -96,7 +105,7 @@ void ApplyEditorFont() {
 
 LRESULT ToggleWordWrap(HWND window) {
     bool wrapWasOn = WordWrapChecked();
-    WString text;
+    TextCopy text;
     try {
         text = EditorControl ? EditorText() : std::move(KeptText);
     } catch (const std::bad_alloc &) {
@@ -105,7 +114,7 @@ LRESULT ToggleWordWrap(HWND window) {
                     MB_OK | MB_ICONERROR);
         return 1;
     }
-    KeptText.clear();
+    KeptText.Clear();
     // The packed form of the selection holds 16 bits a position; the out-values hold all of them.
     DWORD start = 0, end = 0;
     SendMessageW(EditorControl, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
@@ -120,8 +129,8 @@ LRESULT ToggleWordWrap(HWND window) {
 
 bool RestoreEditor(HWND window) {
     if (EditorControl) return true;
-    WString text = std::move(KeptText);
-    KeptText.clear();
+    TextCopy text = std::move(KeptText);
+    KeptText.Clear();
     if (!BuildEditorWithText(window, WordWrapChecked(), text)) return false;
     SetFocus(EditorControl);
     return true;
@@ -135,7 +144,7 @@ LRESULT CALLBACK EditorKeyFilter(HWND window, UINT message, WPARAM wParam, LPARA
 void ResetEditorState() {
     EditorControl = nullptr;
     EditorBaseProc = nullptr;
-    KeptText.clear();
+    KeptText.Clear();
     FontFaceName.clear();
     FontSize = 0;
 }

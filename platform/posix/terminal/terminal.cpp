@@ -134,12 +134,33 @@ void TerminalScreen::Start() {
     getmaxyx(stdscr, rows_, cols_);
 }
 
+namespace {
+
+bool SameCell(const Cell &a, const Cell &b) {
+    return a.ch == b.ch && a.attr == b.attr && a.wideTail == b.wideTail;
+}
+
+}  // namespace
+
+// A cell is left alone when it and the cell after it are as the last frame showed them: the terminal
+// draws a double-width character over the next cell too.
+bool TerminalScreen::CellShown(const CellGrid &grid, int col, int row) const {
+    if (shown_.empty()) return false;
+    for (int c = col; c <= col + 1 && c < grid.Cols(); ++c)
+        if (!SameCell(shown_[size_t(row) * size_t(shownCols_) + size_t(c)], grid.At(c, row))) return false;
+    return true;
+}
+
+// Only the cells that changed go to ncurses, which sends the terminal what changed on its picture in
+// one write at the refresh.
 void TerminalScreen::Present(const CellGrid &grid) {
     Start();
     int rows = std::min(grid.Rows(), rows_), cols = std::min(grid.Cols(), cols_);
+    if (shownCols_ != grid.Cols() || shown_.size() != size_t(grid.Cols()) * size_t(grid.Rows())) shown_.clear();
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
             const Cell &cell = grid.At(c, r);
+            if (CellShown(grid, c, r)) continue;
             // The terminal draws a wide character over two cells, where ASCII stands in with one.
             if (cell.wideTail && g_utf8) continue;
             wchar_t text[2] = {g_utf8 ? wchar_t(cell.ch) : AsciiStandIn(cell.ch), 0};
@@ -149,12 +170,20 @@ void TerminalScreen::Present(const CellGrid &grid) {
             mvadd_wch(r, c, &cc);
         }
     }
-    if (grid.cursorVisible) {
-        curs_set(1);
-        move(grid.cursorRow, grid.cursorCol);
+    // What ncurses holds now is this frame, unless the terminal is smaller than the grid.
+    if (rows == grid.Rows() && cols == grid.Cols() && rows > 0 && cols > 0) {
+        shown_.assign(&grid.At(0, 0), &grid.At(0, 0) + size_t(grid.Cols()) * size_t(grid.Rows()));
+        shownCols_ = grid.Cols();
     } else {
-        curs_set(0);
+        shown_.clear();
     }
+    // curs_set writes to the terminal at once, so it is called only when the cursor comes or goes.
+    int visibility = grid.cursorVisible ? 1 : 0;
+    if (visibility != cursorVisibility_) {
+        curs_set(visibility);
+        cursorVisibility_ = visibility;
+    }
+    if (grid.cursorVisible) move(grid.cursorRow, grid.cursorCol);
     refresh();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/posix/terminal/keymap.h"
 
 #include <deque>
+#include <vector>
 
 namespace posix {
 
@@ -30,6 +31,8 @@ private:
         int code;
         bool isKeyCode;
     };
+    bool CellShown(const CellGrid &grid, int col, int row) const;
+
     bool started_ = false;
     int cols_ = 80;
     int rows_ = 24;
@@ -38,6 +41,11 @@ private:
     // have been taken, so that it sees whether they brought up a box or a menu.
     std::deque<TerminalKey> read_;
     std::deque<InputEvent> pending_;
+    // The cells as the last frame put them on the terminal, so that a frame touches only what changed;
+    // empty when the terminal's picture is not known.
+    std::vector<Cell> shown_;
+    int shownCols_ = 0;
+    int cursorVisibility_ = -1;  // as curs_set last set it; -1 before the first frame
 };
 
 }  // namespace posix
