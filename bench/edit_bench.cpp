@@ -55,6 +55,18 @@ const std::u16string &Document(int64_t megabytes) {
     return text;
 }
 
+// The same document with a character the 8-bit code page lacks at the start of every line, so that the
+// text is kept in 16 bits throughout: it must cost no more than a constant factor over plain text.
+const std::u16string &DocumentOutsideCodePage(int64_t megabytes) {
+    static std::map<int64_t, std::u16string> documents;
+    std::u16string &text = documents[megabytes];
+    if (!text.empty()) return text;
+    text = Document(megabytes);
+    for (size_t i = 0; i + 2 < text.size(); ++i)
+        if (text[i] == u'\n') text[i + 1] = u'\u4E00';
+    return text;
+}
+
 // One line of words without a single line break, with a tab and a double-width word now and then, so
 // that columns depend on everything before them. The words follow no pattern, as in real text: in a line
 // that repeats itself, wrap can move every row after a change to the line's end.
@@ -127,6 +139,36 @@ void BM_SetText(benchmark::State &state) {
     for (auto _ : state)
         SetWindowTextW(scene.Edit(), text.c_str());
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+// The text read back whole, as Save and Word wrap read it.
+void BM_GetText(benchmark::State &state) {
+    const std::u16string &text = state.range(1) ? DocumentOutsideCodePage(state.range(0)) : Document(state.range(0));
+    Scene scene(kNoWrapStyle, text);
+    std::unique_ptr<WCHAR[]> copy(new WCHAR[text.size() + 1]);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GetWindowTextW(scene.Edit(), copy.get(), int(text.size() + 1)));
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+// Setting, typing into and drawing a text with a character outside the code page on every line.
+void BM_SetTextOutsideCodePage(benchmark::State &state) {
+    const std::u16string &text = DocumentOutsideCodePage(state.range(0));
+    Scene scene(kNoWrapStyle, u"");
+    for (auto _ : state)
+        SetWindowTextW(scene.Edit(), text.c_str());
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+void BM_TypeAndRenderOutsideCodePage(benchmark::State &state) {
+    Scene scene(kNoWrapStyle, DocumentOutsideCodePage(state.range(0)));
+    scene.Caret(scene.Length() / 2);
+    posix::CellGrid grid(80, 24);
+    int64_t typed = 0;
+    for (auto _ : state) {
+        SendMessageW(scene.Edit(), WM_CHAR, ++typed % 60 ? u'x' : u'\r', 1);
+        posix::RenderScreen(grid);
+    }
 }
 
 // One character typed in the middle of the document, the caret staying where typing left it; every
@@ -425,6 +467,10 @@ void LongLineSizes(benchmark::internal::Benchmark *b) {
 }
 
 BENCHMARK(BM_SetText)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+// Second argument: 0 plain text, 1 a character outside the code page on every line.
+BENCHMARK(BM_GetText)->ArgsProduct({{16, 64}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SetTextOutsideCodePage)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAndRenderOutsideCodePage)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeInMiddle)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeAtScatteredPlaces)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CaretDown)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
