@@ -100,7 +100,9 @@ TEST(WideStrings, CountedCaseConversionMapsEveryUnitToOneUnitAndLeavesTheUnpaire
     for (size_t i = 0; i < all.size(); ++i) {
         ASSERT_EQ(upperTwice[i], upper[i]) << std::hex << i;
         // Final sigma is the one letter whose capital lowers to another letter (sigma).
-        if (upper[i] != all[i] && i != 0x3C2) ASSERT_EQ(lowerOfUpper[i], lower[i]) << std::hex << i;
+        if (upper[i] != all[i] && i != 0x3C2) {
+            ASSERT_EQ(lowerOfUpper[i], lower[i]) << std::hex << i;
+        }
     }
     EXPECT_EQ(upper[0x3C2], 0x3A3) << "final sigma finds capital sigma";
     // The first 128 units went through the all-ASCII runs, the rest through the table.
