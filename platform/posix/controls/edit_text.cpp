@@ -45,6 +45,43 @@ void FindStartsInBytes(const unsigned char *c, size_t n, std::vector<uint16_t> &
         if (c[i] == kLF || c[i] == kCR) add(i);
 }
 
+// The same in a block kept as units, eight at a time.
+void FindStartsInUnits(const char16_t *c, size_t n, std::vector<uint16_t> &starts) {
+    auto add = [c, n, &starts](size_t i) {
+        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts.push_back(uint16_t(i + 1));
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi16(short(kLF)), cr = _mm_set1_epi16(short(kCR));
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(c + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr))));
+        for (mask &= 0x5555; mask != 0; mask &= mask - 1)
+            add(i + size_t(__builtin_ctz(mask)) / 2);
+    }
+#endif
+    for (; i < n; ++i)
+        if (c[i] == kLF || c[i] == kCR) add(i);
+}
+
+// Where the first U+0000 is, or max; reads nothing past it (aligned groups never cross a page).
+size_t FindNul(const char16_t *text, size_t max) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i < max && (reinterpret_cast<uintptr_t>(text + i) & 15) != 0; ++i)
+        if (text[i] == 0) return i;
+    if ((reinterpret_cast<uintptr_t>(text + i) & 15) == 0) {
+        for (; max - i >= 8; i += 8) {
+            __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(text + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) break;
+        }
+    }
+#endif
+    for (; i < max; ++i)
+        if (text[i] == 0) return i;
+    return max;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -77,9 +114,7 @@ size_t BlockChars::AssignUntilNul(const char16_t *text, size_t max) {
     // A character with no byte: the block keeps units, up to the end or the terminator.
     bytes_ = {};
     wide_ = true;
-    size_t end = n;
-    while (end < max && text[end] != 0)
-        ++end;
+    size_t end = n + FindNul(text + n, max - n);
     units_.assign(text, text + end);
     return end;
 }
@@ -451,8 +486,7 @@ void TextStore::FindStarts(Block &block) const {
         const BlockChars &c = block.chars;
         size_t n = c.Size();
         if (c.Wide()) {
-            for (size_t i = 0; i < n; ++i)
-                if (EndsLine(c, i, n)) found.push_back(uint16_t(i + 1));
+            FindStartsInUnits(c.Units(), n, found);
         } else {
             FindStartsInBytes(c.Bytes(), n, found);
         }
