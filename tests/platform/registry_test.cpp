@@ -310,6 +310,62 @@ TEST_F(Registry, Utf16FilesAsRegeditWritesThemAreRead) {
     EXPECT_EQ(data, StringBytes(u"\u00c9l\u00e9gante", 18));
 }
 
+// Half a surrogate pair cannot be written in UTF-8: names holding one must neither become U+FFFD (two of
+// them would then be one value) nor be lost, whether set by a call or read from a UTF-16 file.
+TEST_F(Registry, NamesWithHalfASurrogatePairKeepEveryUnit) {
+    const U16 high = u"Name\xD800", low = u"Name\xDC00", pair = u"Name\xD83D\xDE00", plain = u"Name\xFFFD";
+    const U16 keyPath = u"Software\\Example\\Sub\xDBFF";
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, high.c_str(), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, low.c_str(), REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, pair.c_str(), REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, plain.c_str(), REG_DWORD, DwordBytes(4)), ERROR_SUCCESS);
+    HKEY sub = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, 0, nullptr, &sub, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(Set(sub, u"In\xDFFF", REG_SZ, StringBytes(u"x\xD801y", 8)), ERROR_SUCCESS);
+
+    for (int pass = 0; pass < 2; ++pass) {  // as written, and once more after a write of the file as read
+        Restart();
+        key = Settings();
+        DWORD type;
+        Bytes data;
+        int expected = 1;
+        for (const U16 &name : {high, low, pair, plain}) {
+            ASSERT_TRUE(Get(key, name.c_str(), type, data)) << "pass " << pass << " value " << expected;
+            EXPECT_EQ(data, DwordBytes(DWORD(expected++)));
+        }
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, 0, &sub), ERROR_SUCCESS);
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example\\Sub\xFFFD", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+        ASSERT_TRUE(Get(sub, u"In\xDFFF", type, data));
+        EXPECT_EQ(data, StringBytes(u"x\xD801y", 8));
+        ASSERT_EQ(Set(sub, u"Touch", REG_DWORD, DwordBytes(0)), ERROR_SUCCESS);
+    }
+}
+
+TEST_F(Registry, HalfSurrogatesInAUtf16FileSurviveAWrite) {
+    U16 text =
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Example]\r\n"
+        u"\"A\xD800\"=dword:00000001\r\n\"A\xDC00\"=dword:00000002\r\n";
+    std::string bytes;
+    for (char16_t c : text)
+        bytes += {char(c & 0xFF), char(c >> 8)};
+    dir_.Write("registry.reg", bytes);
+    HKEY key = Settings();
+    ASSERT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    Restart();
+    key = Settings();
+    DWORD type;
+    Bytes data;
+    ASSERT_TRUE(Get(key, u"A\xD800", type, data));
+    EXPECT_EQ(data, DwordBytes(1));
+    ASSERT_TRUE(Get(key, u"A\xDC00", type, data));
+    EXPECT_EQ(data, DwordBytes(2));
+    EXPECT_FALSE(Has(key, u"A\xFFFD"));
+    // The file stays one the registry editor reads: UTF-16LE after its byte-order mark.
+    EXPECT_EQ(HiveText().substr(0, 2), "\xFF\xFE");
+}
+
 TEST_F(Registry, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     const std::string damaged = std::string(kHeader) +
                                 "[HKEY_CURRENT_USER\\Software\\Example]\n\"Font\"=hex(1):4e,00\n"

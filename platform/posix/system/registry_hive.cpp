@@ -26,10 +26,6 @@ U16String Upper(const U16String &text) {
     return upper;
 }
 
-bool SameName(const U16String &a, const U16String &b) {
-    return a.size() == b.size() && Upper(a) == Upper(b);
-}
-
 }  // namespace
 
 const RegKey *Hive::Find(const U16String &path) const {
@@ -62,36 +58,39 @@ RegKey &Hive::Ensure(const U16String &path) {
 
 void Hive::RemoveTree(const U16String &path) {
     U16String key = Upper(path);
+    keys_.erase(key);
+    // The keys below sort together, straight after the path and its backslash.
     U16String below = key + u"\\";
-    for (auto it = keys_.begin(); it != keys_.end();) {
-        bool inTree = it->first == key || it->first.compare(0, below.size(), below) == 0;
-        it = inTree ? keys_.erase(it) : std::next(it);
-    }
+    auto it = keys_.lower_bound(below);
+    while (it != keys_.end() && it->first.compare(0, below.size(), below) == 0)
+        it = keys_.erase(it);
 }
 
 const RegValue *FindValue(const RegKey &key, const U16String &name) {
-    for (const RegValue &value : key.values)
-        if (SameName(value.name, name)) return &value;
-    return nullptr;
+    auto it = key.positions.find(Upper(name));
+    return it == key.positions.end() ? nullptr : &key.values[it->second];
 }
 
 void SetValue(RegKey &key, const U16String &name, DWORD type, std::vector<BYTE> data) {
-    for (RegValue &value : key.values) {
-        if (!SameName(value.name, name)) continue;
-        value.type = type;
-        value.data = std::move(data);
+    auto [it, added] = key.positions.try_emplace(Upper(name), key.values.size());
+    if (added) {
+        key.values.push_back(RegValue{name, type, std::move(data)});
         return;
     }
-    key.values.push_back(RegValue{name, type, std::move(data)});
+    RegValue &value = key.values[it->second];
+    value.type = type;
+    value.data = std::move(data);
 }
 
 bool DeleteValue(RegKey &key, const U16String &name) {
-    for (auto it = key.values.begin(); it != key.values.end(); ++it) {
-        if (!SameName(it->name, name)) continue;
-        key.values.erase(it);
-        return true;
-    }
-    return false;
+    auto it = key.positions.find(Upper(name));
+    if (it == key.positions.end()) return false;
+    size_t position = it->second;
+    key.positions.erase(it);
+    key.values.erase(key.values.begin() + std::ptrdiff_t(position));
+    for (size_t i = position; i < key.values.size(); ++i)
+        key.positions[Upper(key.values[i].name)] = i;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -464,11 +463,13 @@ U16String DataText(const RegValue &value, size_t column) {
         std::snprintf(buffer, sizeof buffer, "hex:");
     else
         std::snprintf(buffer, sizeof buffer, "hex(%x):", unsigned(value.type));
+    static const char16_t kDigits[] = u"0123456789abcdef";
     U16String out = Ascii(buffer);
     column += out.size();
+    out.reserve(out.size() + value.data.size() * 3 + value.data.size() / 24 * 4);
     for (size_t i = 0; i < value.data.size(); ++i) {
-        std::snprintf(buffer, sizeof buffer, "%02x", unsigned(value.data[i]));
-        out += Ascii(buffer);
+        out.push_back(kDigits[value.data[i] >> 4]);
+        out.push_back(kDigits[value.data[i] & 15]);
         column += 2;
         if (i + 1 == value.data.size()) break;
         out.push_back(u',');
@@ -483,19 +484,43 @@ U16String DataText(const RegValue &value, size_t column) {
 
 }  // namespace
 
+namespace {
+
+// UTF-16LE after its byte-order mark, as the registry editor writes it; every unit kept as it is.
+std::string Utf16LeBytes(const U16String &text) {
+    std::string bytes = "\xFF\xFE";
+    bytes.reserve(2 + 2 * text.size());
+    for (char16_t c : text) {
+        bytes.push_back(char(c & 0xFF));
+        bytes.push_back(char(c >> 8));
+    }
+    return bytes;
+}
+
+}  // namespace
+
 std::string FormatRegFile(const Hive &hive) {
     U16String text = kHeader5;
     text += u"\n\n";
     for (const auto &entry : hive.Keys()) {
         const RegKey &key = entry.second;
-        text += u"[" + key.path + u"]\n";
+        text += u"[";
+        text += key.path;
+        text += u"]\n";
         for (const RegValue &value : key.values) {
             U16String name = value.name.empty() ? U16String(u"@") : Quoted(value.name);
-            text += name + u"=" + DataText(value, name.size() + 1) + u"\n";
+            text += name;
+            text += u"=";
+            text += DataText(value, name.size() + 1);
+            text += u"\n";
         }
         text += u"\n";
     }
-    return U16ToUtf8(text);
+    // Half a surrogate pair written as UTF-8 would come back as U+FFFD, and two names differing only
+    // there would become one.
+    bool unpaired = false;
+    Utf16ToUtf8Length(text.data(), text.size(), &unpaired);
+    return unpaired ? Utf16LeBytes(text) : U16ToUtf8(text);
 }
 
 }  // namespace posix

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace posix {
@@ -21,6 +22,9 @@ struct RegValue {
 struct RegKey {
     U16String path;                // full path as first written, "HKEY_CURRENT_USER\Software\Example"
     std::vector<RegValue> values;  // in the order they were first set
+    // Where each value lies in values, by its upper-cased name, so that a key of many values is read
+    // and changed in time that grows with the number of values, not with its square.
+    std::unordered_map<U16String, size_t> positions;
 };
 
 // Keys and value names ignore case, as on Win32.
@@ -45,7 +49,8 @@ bool DeleteValue(RegKey &key, const U16String &name);
 // Reads a .reg file (UTF-8 with or without a byte-order mark, UTF-16LE with one, or a REGEDIT4 file in the
 // 8-bit code page). Nothing when the text is not a well-formed .reg file: then no part of it can be trusted.
 std::optional<Hive> ParseRegFile(const std::string &bytes);
-// Writes the hive as regedit exports it, in UTF-8; hex data folded at 80 columns.
+// Writes the hive as regedit exports it, hex data folded at 80 columns: in UTF-8, or in UTF-16LE after a
+// byte-order mark when a key or value name holds half a surrogate pair, which UTF-8 cannot carry.
 std::string FormatRegFile(const Hive &hive);
 
 }  // namespace posix
