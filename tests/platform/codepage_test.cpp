@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/base/win32_api.h"
+#include "platform/posix/system/codepage.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -205,6 +207,45 @@ TEST(CodePage, ConversionsAgreeWhereverOtherCharactersAndTheEndFall) {
             ASSERT_EQ(Narrow(units.substr(start)), want);
         }
     }
+}
+
+// Linux names carry any bytes: every name comes back byte for byte from the characters it lists as.
+TEST(LinuxNames, EveryByteStringRoundTripsThroughItsCharacters) {
+    std::vector<std::string> names = {"plain.txt",
+                                      "d\xC3\xA9j\xC3\xA0",
+                                      "caf\xE9",
+                                      "\x80\xFF",
+                                      "\xC3",
+                                      "\xE2\x82\xAC\xE2\x82",
+                                      "\xF0\x9F\x98\x80\x80",
+                                      "\xED\xB2\x80",
+                                      "\xC0\xAF",
+                                      "\xF4\x90\x80\x80"};
+    std::mt19937 random(16);
+    for (int i = 0; i < 2000; ++i) {
+        std::string name(random() % 12, '\0');
+        for (char &c : name)
+            c = char(random() % 2 ? 0x80 + random() % 0x80 : random() % 0x100);
+        names.push_back(name);
+    }
+    for (const std::string &name : names) {
+        std::u16string wide = posix::LinuxNameToU16(name);
+        std::string back;
+        ASSERT_TRUE(posix::U16ToLinuxName(wide, back)) << ::testing::PrintToString(name);
+        EXPECT_EQ(back, name);
+        bool invalid = false;
+        posix::Utf8ToUtf16Length(name.data(), name.size(), &invalid);
+        if (!invalid) {
+            EXPECT_EQ(wide, posix::Utf8ToU16(name));  // valid UTF-8 reads as it always did
+        }
+    }
+    EXPECT_EQ(posix::LinuxNameToU16("caf\xE9"), u"caf\xDCE9");
+    EXPECT_EQ(posix::LinuxNameToU16("\xF0\x9F\x98\x80\x80"), u"\xD83D\xDE00\xDC80");
+    std::string out;
+    EXPECT_FALSE(posix::U16ToLinuxName(u"a\xD800", out));
+    EXPECT_FALSE(posix::U16ToLinuxName(u"\xDC7F", out));
+    EXPECT_TRUE(posix::U16ToLinuxName(u"\xD83D\xDE00", out));
+    EXPECT_EQ(out, "\xF0\x9F\x98\x80");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/base/win32_api.h"
+#include "platform/posix/system/paths.h"
 #include "tests/platform/scratch.h"
 
 #include <map>
@@ -82,6 +83,55 @@ TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
     EXPECT_EQ(byName[u"sub"], DWORD(FILE_ATTRIBUTE_DIRECTORY));
 
     EXPECT_EQ(Names(List(u"\\dir\\*")), Names(entries));  // "*" finds the same as "*.*"
+}
+
+// Names written in an 8-bit code page are not UTF-8: each byte that does not decode lists as the character
+// that stands for it, and that name opens, replaces and deletes the very file it came from.
+TEST_F(Find, NamesThatAreNotUtf8ListAsNamesThatReachTheirFiles) {
+    const std::vector<std::string> linuxNames = {"caf\xE9.txt",  "caf\xE8.txt",      "\xC3\xA9t\xE9.txt",
+                                                 "\xE2\x82.txt", "\xED\xA0\x80.txt", "\xFF\xFE"};
+    for (const std::string &name : linuxNames)
+        root_.Write(name, name);
+    std::vector<Entry> entries = List(u"\\*");
+    ASSERT_EQ(entries.size(), linuxNames.size());
+    std::set<U16> names = NameSet(entries);
+    EXPECT_TRUE(names.count(u"caf\xDCE9.txt"));
+    EXPECT_TRUE(names.count(u"\u00e9t\xDCE9.txt"));  // the valid part decodes as it should
+    EXPECT_TRUE(names.count(u"\xDCE2\xDC82.txt"));   // a cut sequence: each byte by itself
+    EXPECT_EQ(names.size(), linuxNames.size());      // no two names merged
+    for (const Entry &entry : entries) {
+        U16 path = u"\\" + entry.name;
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << ::testing::PrintToString(entry.name);
+        char buffer[64] = {};
+        DWORD read = 0;
+        ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &read, nullptr));
+        CloseHandle(h);
+        std::string content(buffer, read);
+        EXPECT_TRUE(root_.Exists(content)) << content;
+        EXPECT_EQ(posix::DevicePathToLinux(path), root_.Path() + "/" + content);
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), DWORD(FILE_ATTRIBUTE_NORMAL));
+    }
+    HANDLE h = CreateFileW(u"\\caf\xDCE9.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(root_.Read("caf\xE9.txt"), "");
+    EXPECT_TRUE(DeleteFileW(u"\\caf\xDCE8.txt"));
+    EXPECT_FALSE(root_.Exists("caf\xE8.txt"));
+    EXPECT_EQ(List(u"\\*").size(), linuxNames.size() - 1);
+}
+
+// Half a surrogate pair other than an escaped byte names no Linux file: refused, never turned into U+FFFD.
+TEST_F(Find, HalfSurrogatesThatStandForNoByteAreRefused) {
+    root_.Write("\xEF\xBF\xBD", "replacement");
+    for (const WCHAR *path : {u"\\\xD800", u"\\\xDC00", u"\\a\xDBFF", u"\\\xDC7F*"}) {
+        SetLastError(0);
+        EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES) << ::testing::PrintToString(U16(path));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_NAME));
+        DWORD error = 0;
+        EXPECT_TRUE(List(path, &error).empty());
+        EXPECT_EQ(error, DWORD(ERROR_INVALID_NAME));
+    }
 }
 
 TEST_F(Find, TheDeviceRootHasNoDots) {

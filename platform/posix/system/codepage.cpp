@@ -349,6 +349,49 @@ bool StrictUtf8ToU16(const std::string &text, std::u16string &out) {
     return true;
 }
 
+std::u16string LinuxNameToU16(const std::string &name) {
+    const unsigned char *s = reinterpret_cast<const unsigned char *>(name.data());
+    std::u16string out;
+    out.reserve(name.size());
+    for (size_t in = 0; in < name.size();) {
+        long cp;
+        size_t used = DecodeOne(s + in, name.size() - in, cp);
+        if (cp < 0) {
+            // Only the first byte is taken as it stands: the next may begin a valid sequence.
+            out.push_back(char16_t(kFirstEscapedByte - 0x80 + s[in]));
+            ++in;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out.push_back(HighSurrogateOf(char32_t(cp)));
+            out.push_back(LowSurrogateOf(char32_t(cp)));
+        } else {
+            out.push_back(char16_t(cp));
+        }
+        in += used;
+    }
+    return out;
+}
+
+bool U16ToLinuxName(const std::u16string &name, std::string &out) {
+    out.clear();
+    out.reserve(name.size());
+    size_t run = 0;  // start of the units not yet encoded
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (IsHighSurrogate(name[i]) && i + 1 < name.size() && IsLowSurrogate(name[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (!IsHighSurrogate(name[i]) && !IsLowSurrogate(name[i])) continue;
+        if (name[i] < kFirstEscapedByte || name[i] > kLastEscapedByte) return false;
+        out += U16ToUtf8(name.substr(run, i - run));
+        out.push_back(char(name[i] - kFirstEscapedByte + 0x80));
+        run = i + 1;
+    }
+    out += U16ToUtf8(name.substr(run));
+    return true;
+}
+
 }  // namespace posix
 
 // ---------------------------------------------------------------------------------------------------

@@ -86,4 +86,14 @@ std::string U16ToUtf8(const std::u16string &text);
 // False when text is not valid UTF-8; out is then unspecified.
 bool StrictUtf8ToU16(const std::string &text, std::u16string &out);
 
+// Linux file names are bytes, mostly UTF-8 but not always (names written in an 8-bit code page on older
+// disks). Each byte that does not belong to a valid sequence widens to the lone low surrogate
+// U+DC80-U+DCFF that carries its value, and narrows back to that byte, so every Linux name comes back
+// the same from its device name. No valid UTF-8 yields a lone surrogate, so nothing else maps there.
+constexpr char16_t kFirstEscapedByte = 0xDC80;
+constexpr char16_t kLastEscapedByte = 0xDCFF;
+std::u16string LinuxNameToU16(const std::string &name);
+// False when name holds a lone surrogate other than an escaped byte: no Linux name stands for it.
+bool U16ToLinuxName(const std::u16string &name, std::string &out);
+
 }  // namespace posix

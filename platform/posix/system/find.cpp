@@ -62,7 +62,7 @@ bool StatEntry(int dirFd, const char *name, struct stat &st) {
 
 void AddDots(int dirFd, const U16String &pattern, std::vector<WIN32_FIND_DATAW> &entries) {
     for (const char *dots : {".", ".."}) {
-        U16String name = Utf8ToU16(dots);
+        U16String name = LinuxNameToU16(dots);
         struct stat st;
         if (!MatchesPattern(name, pattern) || !StatEntry(dirFd, dots, st)) continue;
         entries.push_back(MakeEntry(name, st, FileAttributesAt(dirFd, dots, st)));
@@ -80,7 +80,7 @@ bool ReadMatchingEntries(int dirFd, const U16String &pattern, std::vector<WIN32_
     while (dirent *entry = readdir(dir)) {
         std::string linuxName = entry->d_name;
         if (linuxName == "." || linuxName == "..") continue;
-        U16String name = Utf8ToU16(linuxName);
+        U16String name = LinuxNameToU16(linuxName);
         // A name that would not fit in cFileName cannot be used on the device anyway.
         if (name.size() > MAX_PATH - 1 || !MatchesPattern(name, pattern)) continue;
         struct stat st;

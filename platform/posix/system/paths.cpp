@@ -56,7 +56,7 @@ bool FindEntryIgnoringCase(const std::string &folder, const U16String &name, std
     while (dirent *entry = readdir(dir.get())) {
         std::string candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
-        if (!SameIgnoringCase(Utf8ToU16(candidate), name)) continue;
+        if (!SameIgnoringCase(LinuxNameToU16(candidate), name)) continue;
         if (!any || candidate < found) found = candidate;
         any = true;
     }
@@ -89,7 +89,8 @@ std::string DevicePathToLinux(const U16String &devicePath) {
     std::string path = RootFolder();
     bool missing = false;  // once a folder is missing, nothing below it can be matched
     for (const U16String &name : DevicePathComponents(devicePath)) {
-        std::string given = U16ToUtf8(name);
+        std::string given;
+        U16ToLinuxName(name, given);  // CheckDevicePath has refused a name with no Linux form
         std::string exact = path + "/" + given;
         if (missing || Exists(exact)) {
             path = exact;
@@ -118,6 +119,11 @@ bool CheckDevicePath(LPCWSTR path, Wildcards wildcards) {
     }
     if (length > MAX_PATH - 1) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    std::string linuxForm;
+    if (!U16ToLinuxName(U16String(path, length), linuxForm)) {
+        SetLastError(ERROR_INVALID_NAME);
         return false;
     }
     size_t lastName = 0;

@@ -1,5 +1,6 @@
 // The launcher: reads the command line, sets up the device root and the registry file, and starts the
 // program through its Win32 entry with the terminal as its screen.
+#include "platform/posix/system/codepage.h"
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/base/options.h"
 #include "platform/posix/resources/resource_loader.h"
@@ -92,9 +93,7 @@ bool ToDevicePath(const std::string &linuxPath, const std::string &root, std::u1
         return false;
     }
     if (rest.empty()) rest = "/";
-    std::u16string wide(rest.size() + 1, u'\0');
-    int n = MultiByteToWideChar(CP_UTF8, 0, rest.c_str(), (int)rest.size(), (LPWSTR)wide.data(), (int)wide.size());
-    wide.resize(n > 0 ? n : 0);
+    std::u16string wide = posix::LinuxNameToU16(rest);
     for (char16_t &ch : wide)
         if (ch == u'/') ch = u'\\';
     device = wide;
