@@ -4,6 +4,8 @@
 #include "platform/posix/base/win32_api.h"
 
 #include <cstdarg>
+#include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,23 @@ TEST(WsprintfW, StringsAndCharactersOfBothWidths) {
               u"(null) (null)");
     EXPECT_EQ(Wide(u"100%% %q"), u"100% q");    // an unknown conversion shows its letter
     EXPECT_EQ(Wide(u"%S|", "ab\0cd"), u"ab|");  // %S ends at the string's NUL
+}
+
+// Widths and precisions are ints: a run of digits longer than an int holds stops at INT_MAX, and a width
+// of INT_MIN from the arguments is a left-aligned field, never a negative one.
+TEST(Formatters, WidthsAndPrecisionsTooLargeForAnIntAreClamped) {
+    EXPECT_EQ(Wide(u"[%.99999999999999999999s]", u"abc"), u"[abc]");
+    EXPECT_EQ(Wide(u"[%.4294967297s]", u"abc"), u"[abc]");  // 2^32 + 1 would wrap to 1
+    EXPECT_EQ(Wide(u"[%.99999999999999999999S]", "abc"), u"[abc]");
+    EXPECT_EQ(Narrow("[%.99999999999999999999s]", "abc"), "[abc]");
+    EXPECT_EQ(Narrow("[%.4294967297s]", "abc"), "[abc]");
+    EXPECT_EQ(Narrow("[%.99999999999999999999S]", u"abc"), "[abc]");
+    // Conversions that print no field still take their width from the arguments.
+    int count = 7;
+    EXPECT_EQ(Narrow("[%*n%d]", INT_MIN, &count, 5), "[5]");
+    EXPECT_EQ(Narrow("[%*%%d]", INT_MIN, 6), "[%6]");
+    EXPECT_EQ(Narrow("[%-*.*n%d]", INT_MIN, INT_MIN, &count, 8), "[8]");
+    EXPECT_EQ(count, 7);
 }
 
 // The device's wsprintfW has no 1024-character limit: a whole document is widened through "%S".

@@ -5,11 +5,28 @@
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/codepage.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 using namespace posix;
+
+namespace {
+
+// Widths and precisions are ints in Win32's formatters; a longer run of digits stops growing at
+// INT_MAX rather than wrapping round to a small or negative number.
+template <class Char>
+int ReadCount(const Char *&f) {
+    int n = 0;
+    for (; *f >= Char('0') && *f <= Char('9'); ++f) {
+        int digit = int(*f - Char('0'));
+        n = n > (INT_MAX - digit) / 10 ? INT_MAX : n * 10 + digit;
+    }
+    return n;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------------
 // wsprintfW
@@ -66,13 +83,6 @@ struct WideConversion {
     WCHAR type = 0;
 };
 
-size_t ReadNumber(const WCHAR *&f) {
-    size_t n = 0;
-    while (*f >= u'0' && *f <= u'9')
-        n = n * 10 + size_t(*f++ - u'0');
-    return n;
-}
-
 // Reads what follows a '%'; f is left after the conversion character.
 WideConversion ParseWideConversion(const WCHAR *&f) {
     WideConversion conversion;
@@ -86,10 +96,10 @@ WideConversion ParseWideConversion(const WCHAR *&f) {
         else
             break;
     }
-    conversion.width = ReadNumber(f);
+    conversion.width = size_t(ReadCount(f));
     if (*f == u'.') {
         ++f;
-        conversion.precision = long(ReadNumber(f));
+        conversion.precision = ReadCount(f);
     }
     if (*f == u'h') {
         conversion.size = ArgSize::kShort;
@@ -301,12 +311,11 @@ void ParseWidthAndPrecision(const char *&f, NarrowConversion &conversion, va_lis
         if (w < 0) {
             conversion.left = true;
             std::strncat(conversion.flags, "-", sizeof conversion.flags - std::strlen(conversion.flags) - 1);
-            w = -w;
+            w = w == INT_MIN ? INT_MAX : -w;  // INT_MIN has no positive counterpart
         }
         conversion.width = size_t(w);
     } else {
-        while (*f >= '0' && *f <= '9')
-            conversion.width = conversion.width * 10 + size_t(*f++ - '0');
+        conversion.width = size_t(ReadCount(f));
     }
     if (*f != '.') return;
     ++f;
@@ -315,9 +324,7 @@ void ParseWidthAndPrecision(const char *&f, NarrowConversion &conversion, va_lis
         ++f;
         conversion.precision = p < 0 ? -1 : p;
     } else {
-        conversion.precision = 0;
-        while (*f >= '0' && *f <= '9')
-            conversion.precision = conversion.precision * 10 + (*f++ - '0');
+        conversion.precision = ReadCount(f);
     }
 }
 
