@@ -5,6 +5,7 @@
 // device, where only this program opens the document. Only regular files open: anything else (a folder,
 // a pipe, a device) is refused at once, and opening never waits for a pipe's other end.
 #include "platform/posix/system/file.h"
+#include "platform/posix/system/file_io.h"
 #include "platform/posix/system/handles.h"
 #include "platform/posix/system/paths.h"
 
@@ -31,7 +32,7 @@ public:
     }
     // Some file systems (network, FUSE) report a failed write-back only when the file is closed.
     DWORD Close() override {
-        int result = close(fd), error = errno;
+        int result = FileClose(fd), error = errno;
         fd = -1;
         return result == 0 || error == EINTR ? ERROR_SUCCESS : WriteError(error);
     }
@@ -93,20 +94,20 @@ struct Opened {
 bool OpenForDisposition(const std::string &path, int flags, DWORD disposition, mode_t mode, Opened &opened) {
     flags |= O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     switch (disposition) {
-        case CREATE_NEW: opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode); return opened.fd >= 0;
+        case CREATE_NEW: opened.fd = FileOpen(path.c_str(), flags | O_CREAT | O_EXCL, mode); return opened.fd >= 0;
         case OPEN_EXISTING:
         case TRUNCATE_EXISTING:
-            opened.fd = open(path.c_str(), flags);
+            opened.fd = FileOpen(path.c_str(), flags, 0);
             opened.existed = true;
             return opened.fd >= 0;
         case CREATE_ALWAYS:
         case OPEN_ALWAYS:
             // Try to create first, so that "existed" is exact even if the file appears meanwhile.
             for (int attempt = 0; attempt < 8; ++attempt) {
-                opened.fd = open(path.c_str(), flags | O_CREAT | O_EXCL, mode);
+                opened.fd = FileOpen(path.c_str(), flags | O_CREAT | O_EXCL, mode);
                 if (opened.fd >= 0) return true;
                 if (errno != EEXIST) return false;
-                opened.fd = open(path.c_str(), flags);
+                opened.fd = FileOpen(path.c_str(), flags, 0);
                 opened.existed = true;
                 if (opened.fd >= 0 || errno != ENOENT) return opened.fd >= 0;
             }
@@ -138,7 +139,7 @@ HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD
         return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
     }
     bool truncate = opened.existed && (creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING);
-    if (truncate && ftruncate(opened.fd, 0) != 0) {
+    if (truncate && FileTruncate(opened.fd, 0) != 0) {
         int error = errno;
         close(opened.fd);
         return Fail(ErrorFromErrno(error, path), INVALID_HANDLE_VALUE);
@@ -234,7 +235,7 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
     const char *p = static_cast<const char *>(buffer);
     DWORD done = 0;
     while (done < toWrite) {
-        ssize_t n = ::write(file->fd, p + done, toWrite - done);
+        ssize_t n = FileWrite(file->fd, p + done, toWrite - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (written) *written = done;
@@ -292,7 +293,7 @@ BOOL SetEndOfFile(HANDLE handle) {
     if (!file) return FALSE;
     if (!file->CanWrite()) return Fail(ERROR_ACCESS_DENIED, FALSE);
     off_t position = lseek(file->fd, 0, SEEK_CUR);
-    if (position < 0 || ftruncate(file->fd, position) != 0) return Fail(WriteError(errno), FALSE);
+    if (position < 0 || FileTruncate(file->fd, position) != 0) return Fail(WriteError(errno), FALSE);
     return TRUE;
 }
 
@@ -300,7 +301,7 @@ BOOL FlushFileBuffers(HANDLE handle) {
     FileObject *file = FileFromHandle(handle);
     if (!file) return FALSE;
     if (!file->CanWrite()) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (fsync(file->fd) != 0) return Fail(WriteError(errno), FALSE);
+    if (FileFlush(file->fd) != 0) return Fail(WriteError(errno), FALSE);
     return TRUE;
 }
 

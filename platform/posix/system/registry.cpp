@@ -11,6 +11,7 @@
 #include "platform/posix/system/registry.h"
 #include "platform/posix/base/options.h"
 #include "platform/posix/system/codepage.h"
+#include "platform/posix/system/file_io.h"
 #include "platform/posix/system/paths.h"
 #include "platform/posix/system/registry_hive.h"
 
@@ -167,11 +168,7 @@ bool KeepAside(const std::string &path) {
     std::string base = path + ".unreadable-" + Timestamp();
     for (int n = 0; n < 1000; ++n) {
         std::string aside = n ? base + "-" + std::to_string(n) : base;
-        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno == EEXIST) continue;
-        if (errno != EINVAL && errno != ENOSYS) return false;
-        // A file system without RENAME_NOREPLACE: a hard link refuses an existing name just the same.
-        if (link(path.c_str(), aside.c_str()) == 0) return unlink(path.c_str()) == 0;
+        if (FileRenameNoReplace(path.c_str(), aside.c_str()) == 0) return true;
         if (errno != EEXIST) return false;
     }
     return false;
@@ -184,7 +181,7 @@ LONG ErrorOf(int error) {
 bool WriteAll(int fd, const std::string &text) {
     size_t done = 0;
     while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        ssize_t n = FileWrite(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = ENOSPC;
@@ -195,32 +192,40 @@ bool WriteAll(int fd, const std::string &text) {
     return true;
 }
 
-void SyncFolder(const std::string &folder) {
+// Makes a rename in the folder last; false with errno set when it may not have. A file system that
+// cannot flush a folder (EINVAL) keeps its renames by other means.
+bool SyncFolder(const std::string &folder) {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
+    if (fd < 0) return true;
+    bool synced = FileFlush(fd) == 0 || errno == EINVAL;
+    int error = errno;
     close(fd);
+    errno = error;
+    return synced;
 }
 
 // Replaces the file with text, so that the file is at every moment either the old one or the new one.
-LONG ReplaceFile(const std::string &path, const std::string &text, mode_t mode) {
+// replaced tells whether the new one took the path: a failure to flush the folder afterwards is still
+// reported, since the change may not outlast a crash, but the file holds it.
+LONG ReplaceFile(const std::string &path, const std::string &text, mode_t mode, bool &replaced) {
+    replaced = false;
     std::string temporary = path + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int fd = FileOpen(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return ErrorOf(errno);
     fchmod(fd, mode);
-    bool written = WriteAll(fd, text) && fsync(fd) == 0;
+    bool written = WriteAll(fd, text) && FileFlush(fd) == 0;
     int error = errno;
-    if (close(fd) != 0 && written) {
+    if (FileClose(fd) != 0 && written) {  // a file system may report a failed write only here
         written = false;
         error = errno;
     }
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || FileRename(temporary.c_str(), path.c_str()) != 0) {
         if (written) error = errno;
         unlink(temporary.c_str());
         return ErrorOf(error);
     }
-    SyncFolder(ParentOf(path));
-    return ERROR_SUCCESS;
+    replaced = true;
+    return SyncFolder(ParentOf(path)) ? ERROR_SUCCESS : ErrorOf(errno);
 }
 
 class FileLock {
@@ -276,8 +281,9 @@ LONG UpdateHive(const std::function<LONG(Hive &)> &change) {
         return result;
     }
     if (unreadable && !KeepAside(path)) return ERROR_ACCESS_DENIED;
-    result = ReplaceFile(path, FormatRegFile(hive), content.found == Found::kFile ? content.mode : 0600);
-    if (result == ERROR_SUCCESS) Adopt(std::move(hive));
+    bool replaced;
+    result = ReplaceFile(path, FormatRegFile(hive), content.found == Found::kFile ? content.mode : 0600, replaced);
+    if (replaced) Adopt(std::move(hive));
     return result;
 }
 
