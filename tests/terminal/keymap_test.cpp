@@ -98,6 +98,9 @@ TEST(KeyMap, CharactersTypeThemselvesAndOtherControlKeysNothing) {
     EXPECT_EQ(Events(map, {{'Z', kChar}, {0xE9, kChar}, {3, kChar}, {KEY_F(7), kCode}}), "+90:90 -90 +231:233 -231 ");
     // A character beyond the 16-bit range comes as its two surrogates.
     EXPECT_EQ(Events(map, {{0x1F600, kChar}}), "+231:55357 -231 +231:56832 -231 ");
+    // What no UTF-16 text can hold whole types nothing, rather than half a pair or a wrong one.
+    EXPECT_EQ(Events(map, {{0x110000, kChar}, {0xD800, kChar}, {0xDFFF, kChar}, {0x7FFFFFFF, kChar}}), "");
+    EXPECT_EQ(Events(map, {{0x10FFFF, kChar}}), "+231:56319 -231 +231:57343 -231 ");
 }
 
 }  // namespace

@@ -116,6 +116,9 @@ void KeyMap::Translate(int key, bool isKeyCode, std::deque<InputEvent> &out) {
         case U'\t': PressAndRelease(VK_TAB, u'\t', out); return;
     }
     if (ch < 0x20) return;  // other control keys type nothing
+    // Neither a code point past U+10FFFF nor a surrogate code point is a character: UTF-16 has no
+    // whole form for either.
+    if (ch > 0x10FFFF || IsHighSurrogate(ch) || IsLowSurrogate(ch)) return;
     if (ch >= 0x10000) {
         PressAndRelease(VK_PACKET, HighSurrogateOf(ch), out);
         PressAndRelease(VK_PACKET, LowSurrogateOf(ch), out);
