@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkgconf llvm libncurses-dev libfontconfig-dev libgtest-dev libbenchmark-dev
-          tmux g++-mingw-w64-x86-64 clang-format)
+          tmux g++-mingw-w64-x86-64 clang-format clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

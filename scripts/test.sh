@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the check that the program compiles against the real Windows headers.
+# UndefinedBehaviorSanitizer, a short run of each fuzz target, and the check that the program compiles
+# against the real Windows headers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,6 +20,9 @@ cmake --build build-sanitize -j "$jobs"
 
 echo "== The platform's layers"
 scripts/layers.sh
+
+echo "== Fuzz targets, about 20 seconds each"
+scripts/fuzz.sh 20
 
 echo "== The program against the Windows headers"
 scripts/windows-check.sh

@@ -1,0 +1,87 @@
+// The terminal's key decoder on any run of keys: every key it presses it releases, except the left soft
+// key while it is held, which it holds at most once; and the characters it types are whole UTF-16 text,
+// never half a surrogate pair.
+#include "platform/posix/terminal/keymap.h"
+#include "platform/posix/base/utf16.h"
+
+#include "tests/fuzz/fuzz_input.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+
+#ifndef _XOPEN_SOURCE_EXTENDED
+#define _XOPEN_SOURCE_EXTENDED 1
+#endif
+#include <ncursesw/curses.h>
+
+namespace {
+
+void Fail(const char *what) {
+    std::fprintf(stderr, "key map: %s\n", what);
+    std::abort();
+}
+
+// A key as ncurses may report it: mostly ones the map knows, sometimes anything at all.
+int NextKey(FuzzInput &in, bool &isKeyCode) {
+    static const int kCodes[] = {KEY_UP,
+                                 KEY_DOWN,
+                                 KEY_LEFT,
+                                 KEY_RIGHT,
+                                 KEY_SR,
+                                 KEY_SF,
+                                 KEY_SLEFT,
+                                 KEY_SRIGHT,
+                                 KEY_RESIZE,
+                                 KEY_F(1),
+                                 KEY_F(2),
+                                 KEY_F(3),
+                                 KEY_BACKSPACE,
+                                 KEY_ENTER,
+                                 KEY_HOME,
+                                 KEY_END,
+                                 KEY_PPAGE,
+                                 KEY_NPAGE,
+                                 KEY_DC,
+                                 posix::KeyMap::kCtrlHome,
+                                 posix::KeyMap::kCtrlEnd};
+    switch (in.Below(4)) {
+        case 0: isKeyCode = true; return kCodes[in.Below(sizeof kCodes / sizeof kCodes[0])];
+        case 1: isKeyCode = true; return int(in.Dword());
+        case 2: isKeyCode = false; return in.Byte();
+        default: isKeyCode = false; return int(in.Dword() % 0x120000);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    FuzzInput in(data, size);
+    posix::KeyMap map;
+    std::map<int, int> down;  // presses not yet released, by virtual key
+    char16_t pendingHigh = 0;
+    while (!in.Empty()) {
+        if (in.Below(8) == 0) map.SetBoxShown(in.Byte() & 1);
+        bool isKeyCode = false;
+        int key = NextKey(in, isKeyCode);
+        std::deque<posix::InputEvent> events;
+        map.Translate(key, isKeyCode, events);
+        for (const posix::InputEvent &e : events) {
+            if (e.kind != posix::InputEvent::Key) continue;
+            int &count = down[e.vk];
+            count += e.down ? 1 : -1;
+            if (count < 0) Fail("a key released that was not pressed");
+            if (count > 1) Fail("a key pressed twice without a release");
+            if (!e.down || !e.ch) continue;
+            if (pendingHigh && !posix::IsLowSurrogate(e.ch)) Fail("half a surrogate pair typed");
+            if (!pendingHigh && posix::IsLowSurrogate(e.ch)) Fail("half a surrogate pair typed");
+            pendingHigh = posix::IsHighSurrogate(e.ch) ? e.ch : 0;
+        }
+        if (pendingHigh) Fail("a key ended half-way through a surrogate pair");
+        for (const auto &[vk, count] : down)
+            if (count && !(vk == VK_TSOFT1 && map.SoftKeyHeld())) Fail("a key left pressed");
+        if (map.SoftKeyHeld() != (down[VK_TSOFT1] == 1)) Fail("the hold and the left soft key disagree");
+    }
+    return 0;
+}
