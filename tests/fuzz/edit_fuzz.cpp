@@ -2,6 +2,7 @@
 // and selection: what a message sets exactly (text, selection, replacement, typed characters) must be
 // exactly so, and what only moves or deletes (arrows, Home, End, pages, Delete, Back, Enter, undo) must
 // keep the text whole around the caret and the selection inside the text.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 
 #include "tests/fuzz/fuzz_input.h"

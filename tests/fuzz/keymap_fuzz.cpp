@@ -1,6 +1,7 @@
 // The terminal's key decoder on any run of keys: every key it presses it releases, except the left soft
 // key while it is held, which it holds at most once; and the characters it types are whole UTF-16 text,
 // never half a surrogate pair.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/terminal/keymap.h"
 #include "platform/posix/base/utf16.h"
 

@@ -1,6 +1,7 @@
 // The resource loader on any image: every resource the directory lists goes through every call that
 // loads one (found by its type and name, its bytes, each string of a string table with buffers of
 // every kind, menus, and soft-key bars with their labels), and nothing may be read outside the image.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "platform/posix/resources/resource_loader.h"
 
