@@ -23,5 +23,13 @@
 #define FILE_ATTRIBUTE_INROM 0x00000040
 #endif
 
+// The phone's own up-down styles.
+#ifndef UDS_EXPANDABLE
+#define UDS_EXPANDABLE 0x0200
+#endif
+#ifndef UDS_NOSCROLL
+#define UDS_NOSCROLL 0x0400
+#endif
+
 // Implemented in platform/windows/ for desktop Windows.
 #include "platform/smartphone_shell.h"

@@ -117,3 +117,42 @@ TEST_F(StaticTest, AWordLongerThanTheRowIsCutAndANoWrapStaticKeepsOneRow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The terminal shows one face only, so a static drawn in another font says which it is.
+class StaticFontCaptionTest : public StaticTest {
+protected:
+    static HFONT Font(const std::u16string &face, LONG height) {
+        LOGFONTW lf{};
+        lf.lfHeight = height;
+        face.copy(lf.lfFaceName, LF_FACESIZE - 1);
+        return CreateFontIndirectW(&lf);
+    }
+};
+
+TEST_F(StaticFontCaptionTest, AFramedSampleNamesItsFontInTheBottomEdge) {
+    HWND sample = Static(u"Sample of selected font", WS_BORDER, 20, 4);
+    HFONT font = Font(u"DejaVu Sans Mono", 12);
+    SendMessageW(sample, WM_SETFONT, (WPARAM)font, TRUE);
+    std::vector<std::string> rows = Draw(4);
+    EXPECT_EQ(rows[1], "\u2502Sample of selected\u2502");
+    EXPECT_EQ(rows[3], "\u2514 DejaVu Sans Mono, \u2518") << "cut to the frame, corners kept";
+    DeleteObject(font);
+}
+
+TEST_F(StaticFontCaptionTest, AnUnframedStaticNamesItsFontUnderTheText) {
+    HWND label = Static(u"Sample", 0, 20, 3);
+    HFONT font = Font(u"Nina", 9);
+    SendMessageW(label, WM_SETFONT, (WPARAM)font, TRUE);
+    std::vector<std::string> rows = Draw(3);
+    EXPECT_EQ(rows[0], "Sample              ");
+    EXPECT_EQ(rows[1], "Nina, 9             ");
+    HFONT system = Font(u"System", -8);
+    SendMessageW(label, WM_SETFONT, (WPARAM)system, TRUE);
+    EXPECT_EQ(Draw(3)[1], "                    ") << "the system font needs no name";
+    DeleteObject(font);
+    DeleteObject(system);
+}
+
+}  // namespace

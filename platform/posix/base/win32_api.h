@@ -828,6 +828,44 @@ HCURSOR SetCursor(HCURSOR cursor);
 #define SS_NOPREFIX 0x00000080L
 
 // ---------------------------------------------------------------------------------------------------
+// List box control
+// ---------------------------------------------------------------------------------------------------
+
+#define LBS_NOTIFY 0x0001L
+#define LBS_SORT 0x0002L
+#define LBS_NOREDRAW 0x0004L
+#define LBS_NOINTEGRALHEIGHT 0x0100L
+#define LBS_WANTKEYBOARDINPUT 0x0400L
+
+#define LB_OKAY 0
+#define LB_ERR (-1)
+#define LB_ERRSPACE (-2)
+
+#define LBN_ERRSPACE (-2)
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+#define LBN_SELCANCEL 3
+#define LBN_SETFOCUS 4
+#define LBN_KILLFOCUS 5
+
+#define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
+#define LB_DELETESTRING 0x0182
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_SELECTSTRING 0x018C
+#define LB_GETTOPINDEX 0x018E
+#define LB_FINDSTRING 0x018F
+#define LB_SETTOPINDEX 0x0197
+#define LB_GETITEMDATA 0x0199
+#define LB_SETITEMDATA 0x019A
+#define LB_FINDSTRINGEXACT 0x01A2
+
+// ---------------------------------------------------------------------------------------------------
 // Common controls and the Smartphone shell
 // ---------------------------------------------------------------------------------------------------
 
@@ -838,6 +876,36 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define ICC_TREEVIEW_CLASSES 0x00000002
 #define ICC_UPDOWN_CLASS 0x00000010
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX *init);
+
+// The up-down (spin) control. UDS_EXPANDABLE and UDS_NOSCROLL are the phone's own styles.
+#define UPDOWN_CLASSW u"msctls_updown32"
+#define UDS_WRAP 0x0001
+#define UDS_SETBUDDYINT 0x0002
+#define UDS_ALIGNRIGHT 0x0004
+#define UDS_ALIGNLEFT 0x0008
+#define UDS_AUTOBUDDY 0x0010
+#define UDS_ARROWKEYS 0x0020
+#define UDS_HORZ 0x0040
+#define UDS_NOTHOUSANDS 0x0080
+#define UDS_EXPANDABLE 0x0200
+#define UDS_NOSCROLL 0x0400
+#define UDM_SETRANGE (WM_USER + 101)
+#define UDM_GETRANGE (WM_USER + 102)
+#define UDM_SETPOS (WM_USER + 103)
+#define UDM_GETPOS (WM_USER + 104)
+#define UDM_SETBUDDY (WM_USER + 105)
+#define UDM_GETBUDDY (WM_USER + 106)
+#define UDM_SETRANGE32 (WM_USER + 111)
+#define UDM_GETRANGE32 (WM_USER + 112)
+#define UDM_SETPOS32 (WM_USER + 113)
+#define UDM_GETPOS32 (WM_USER + 114)
+#define UDN_FIRST (0U - 721U)
+#define UDN_DELTAPOS (UDN_FIRST - 1)
+typedef struct _NM_UPDOWN {
+    NMHDR hdr;
+    int iPos;
+    int iDelta;
+} NMUPDOWN, *LPNMUPDOWN;
 
 #define TB_GETBUTTONINFOW 0x043F
 #define TB_SETBUTTONINFOW 0x0440

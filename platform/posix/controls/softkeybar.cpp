@@ -1,12 +1,14 @@
 // The soft-key bar: two buttons built from a bar data resource, shown on the bottom row while its window
 // is active. The left and right soft keys press its buttons; a button with a popup opens it; keys taken
 // over with SHCMBM_OVERRIDEKEY arrive at the bar's owner as WM_HOTKEY instead.
+#include "platform/posix/controls/shell.h"
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/soft_keys.h"
 #include "platform/posix/windowing/window.h"
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace posix {
 namespace {
@@ -160,6 +162,12 @@ LRESULT CALLBACK SoftKeyBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+// Set by FailNextShellInitDialog: the next SHInitDialog fails.
+bool &InitDialogFails() {
+    static bool fails = false;
+    return fails;
+}
+
 void FindBars(Window *w, HWND &found) {
     if (w->windowClass && w->windowClass->name == kBarClass && !w->destroying) found = w->handle;
     for (Window *child : w->children)
@@ -220,9 +228,37 @@ void RegisterBarClass() {
 }
 
 }  // namespace
+
+void FailNextShellInitDialog() {
+    InitDialogFails() = true;
+}
+
+void ResetShell() {
+    InitDialogFails() = false;
+}
+
 }  // namespace posix
 
 using namespace posix;
+
+// SHIDIF_SIZEDLGFULLSCREEN makes the dialog fill the screen between the title row, which then shows its
+// caption, and the soft-key row; SHIDIF_SIZEDLG does the same on this screen, where no input panel takes
+// room. The dialog stays that size when the terminal is resized.
+BOOL SHInitDialog(PSHINITDLGINFO info) {
+    Window *w = info ? FromHandle(info->hDlg) : nullptr;
+    if (!w || w->parent || !(info->dwMask & SHIDIM_FLAGS) || std::exchange(InitDialogFails(), false)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (info->dwFlags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIZEDLG)) {
+        RECT area = FullScreenArea();
+        w->fullScreen = true;
+        SetWindowPos(info->hDlg, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateScreen();
+    return TRUE;
+}
 
 BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
     if (!info || info->cbSize != sizeof(SHMENUBARINFO) || !FromHandle(info->hwndParent)) {

@@ -3,6 +3,7 @@
 // reports it; it never deletes it. It tells its parent nothing: clicks (SS_NOTIFY) do not exist here.
 #include "platform/posix/controls/static.h"
 #include "platform/posix/drawing/cell_grid.h"
+#include "platform/posix/drawing/gdi.h"
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/window.h"
 
@@ -112,6 +113,18 @@ int AlignedColumn(DWORD style, int width, int used) {
     }
 }
 
+// A terminal cannot draw the font a static was given. When that is not the system font, its face and size
+// show with the text, so that a sample still tells what it samples: in the frame's bottom edge, else on
+// the row after the text (the last row when the text fills them all).
+void DrawFontCaption(HDC dc, const StaticState *s, int cols, int rows, int inset, int textRows) {
+    U16String caption = s ? FontCaption(s->font) : U16String();
+    if (caption.empty() || cols <= 2 * inset || rows <= 0) return;
+    if (inset) caption = u" " + caption + u" ";
+    int row = inset ? rows - 1 : std::min(textRows, rows - 1);
+    caption.resize(FittingEnd(caption, 0, caption.size(), cols - 2 * inset));
+    TextOutW(dc, inset * kCellWidth, row * kCellHeight, caption.data(), int(caption.size()));
+}
+
 LRESULT OnPaint(HWND hwnd) {
     Window *w = FromHandle(hwnd);
     PAINTSTRUCT ps;
@@ -135,6 +148,7 @@ LRESULT OnPaint(HWND hwnd) {
         const U16String &line = lines[i];
         TextOutW(dc, column * kCellWidth, (inset + i) * kCellHeight, line.data(), int(line.size()));
     }
+    DrawFontCaption(dc, StateOf(hwnd), cols, rows, inset, int(lines.size()));
     EndPaint(hwnd, &ps);
     return 0;
 }

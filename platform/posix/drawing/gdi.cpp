@@ -67,6 +67,14 @@ unsigned char AttrFor(const DeviceContext &dc) {
     return attr;
 }
 
+// A face name as a LOGFONTW holds it: at most 31 units, a surrogate pair never cut in half.
+U16String FaceName(const U16String &name) {
+    size_t n = std::min<size_t>(name.size(), LF_FACESIZE - 1);
+    if (n > 0 && n < name.size() && IsHighSurrogate(name[n - 1])) --n;
+    return name.substr(0, n);
+}
+
+// The machine's font families, one name each, in fontconfig's order.
 std::vector<U16String> DefaultFontFamilies() {
     std::vector<U16String> names;
 #ifdef SCRIVEL_HAVE_FONTCONFIG
@@ -78,10 +86,11 @@ std::vector<U16String> DefaultFontFamilies() {
             FcChar8 *family = nullptr;
             if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch) continue;
             std::string utf8 = (const char *)family;
-            WCHAR wide[LF_FACESIZE] = {};
-            int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), (int)utf8.size(), wide, LF_FACESIZE - 1);
+            int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), (int)utf8.size(), nullptr, 0);
             if (n <= 0) continue;
-            U16String name(wide, n);
+            U16String wide(size_t(n), u'\0');
+            MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), (int)utf8.size(), wide.data(), n);
+            U16String name = FaceName(wide);
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
         if (set) FcFontSetDestroy(set);
@@ -93,11 +102,44 @@ std::vector<U16String> DefaultFontFamilies() {
     return names;
 }
 
+// The stock fonts are objects 10 to 17, all but 15 (the default palette).
+bool IsStockFont(HGDIOBJ object) {
+    uintptr_t v = (uintptr_t)object;
+    return v >= kStockBase + 10 && v <= kStockBase + DEFAULT_GUI_FONT && v != kStockBase + 15;
+}
+
+// What GetObjectW tells of a stock font: the terminal's one face, a cell high.
+LOGFONTW StockFontDescription() {
+    LOGFONTW lf{};
+    lf.lfHeight = kCellHeight;
+    lf.lfWeight = FW_NORMAL;
+    const U16String face = u"System";
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
+    return lf;
+}
+
 }  // namespace
 
 void SetFontFamilies(const std::vector<U16String> &families) {
-    State().fontFamilies = families;
+    State().fontFamilies.clear();
+    for (const U16String &name : families)
+        State().fontFamilies.push_back(FaceName(name));
     State().fontFamiliesSet = true;
+}
+
+size_t LiveFontCount() {
+    return State().fonts.size();
+}
+
+U16String FontCaption(HFONT font) {
+    Font *f = FontOf(font);
+    if (!f) return U16String();
+    const LOGFONTW &lf = f->logFont;
+    U16String face(lf.lfFaceName);
+    if (lstrcmpiW(face.c_str(), u"System") == 0) return U16String();
+    WCHAR height[16] = {};
+    _itow(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight, height, 10);
+    return face.empty() ? U16String(height) : face + u", " + height;
 }
 
 HDC CreateGridContext(CellGrid *grid, POINT origin, RECT clip, HFONT font) {
@@ -275,10 +317,15 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 
 int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
     Font *f = FontOf(object);
-    if (!f) return 0;
+    if (!f && !IsStockFont(object)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    LOGFONTW description = f ? f->logFont : StockFontDescription();
     if (!buffer) return sizeof(LOGFONTW);
+    if (size <= 0) return 0;
     int n = std::min<int>(size, sizeof(LOGFONTW));
-    std::memcpy(buffer, &f->logFont, n);
+    std::memcpy(buffer, &description, n);
     return n;
 }
 

@@ -18,6 +18,12 @@ bool DeleteGridContext(HDC dc);
 const LOGFONTW *FontDescription(HFONT font);
 // The font families EnumFontFamiliesW lists (fontconfig's, unless set here).
 void SetFontFamilies(const std::vector<U16String> &families);
+// Font objects created and not yet deleted, so that tests can tell a leak.
+size_t LiveFontCount();
+// What the terminal shows beside text drawn in a font other than the system font, as it cannot change
+// its glyphs: the font's face and height ("DejaVu Sans Mono, 12"). Empty for the system font, the stock
+// fonts and a handle that is no font.
+U16String FontCaption(HFONT font);
 
 // Frees every context and font, so that a test starts clean.
 void ResetGdi();

@@ -93,6 +93,8 @@ U16String WindowTitle(HWND hwnd) {
 // area, their caption in its top edge, as message boxes show theirs.
 void DrawPopupFrame(CellGrid &grid, Window *w) {
     if (!(w->style & WS_VISIBLE) || !(w->dialog || (w->style & (WS_BORDER | WS_DLGFRAME)))) return;
+    // A dialog that fills the screen has its caption on the title row and no room for a frame.
+    if (w->fullScreen) return;
     RECT r = ClientRectOnScreen(w);
     int left = r.left / kCellWidth - 1, top = r.top / kCellHeight - 1;
     int right = r.right / kCellWidth + 1, bottom = r.bottom / kCellHeight + 1;

@@ -59,12 +59,20 @@ bool IsVisibleChain(Window *w) {
 }
 
 RECT DefaultTopLevelRect() {
+    return FullScreenArea();
+}
+
+}  // namespace
+
+RECT FullScreenArea() {
     FrontEnd *fe = GetFrontEnd();
     int cols = fe ? fe->Cols() : 80;
     int rows = fe ? fe->Rows() : 24;
     // Row 0 is the title, the last row the soft keys.
     return RECT{0, kCellHeight, cols * kCellWidth, std::max(rows - 1, 1) * kCellHeight};
 }
+
+namespace {
 
 void Activate(Window *w);
 
@@ -201,7 +209,7 @@ LRESULT NotifyParent(HWND control, NMHDR *header) {
 void ResizeTopLevelWindows() {
     RECT area = DefaultTopLevelRect();
     for (Window *w : State().topLevel) {
-        if (w->dialog || (w->style & WS_POPUP)) continue;
+        if ((w->dialog || (w->style & WS_POPUP)) && !w->fullScreen) continue;
         RECT old = w->rect;
         int oldW = old.right - old.left, oldH = old.bottom - old.top;
         w->rect = area;

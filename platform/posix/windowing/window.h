@@ -39,6 +39,7 @@ struct Window {
     bool destroying = false;      // WM_DESTROY sent, the handle is going away
     bool dialog = false;          // created from a dialog template
     HWND softKeyBar = nullptr;    // the soft-key bar made for this window, if any
+    bool fullScreen = false;      // a dialog sized by SHInitDialog to fill the screen between title and soft keys
 };
 
 Window *FromHandle(HWND hwnd);            // null for a handle that names no window of this process
@@ -51,6 +52,9 @@ void RegisterSystemClass(const char16_t *name, WNDPROC proc, UINT style = 0, int
 // Registers the built-in control classes; called before the first lookup of any class. The controls
 // layer above implements it.
 void RegisterControlClasses();
+
+// The area between the title row and the soft-key row, in screen pixels: where full-screen windows go.
+RECT FullScreenArea();
 
 // Client rectangle of a window in screen pixels (the client area is the window rectangle less its border).
 RECT ClientRectOnScreen(Window *window);
