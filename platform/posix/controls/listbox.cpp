@@ -10,6 +10,7 @@
 #include "platform/posix/windowing/window.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace posix {
@@ -27,12 +28,14 @@ struct Item {
 struct ListState {
     explicit ListState(HWND window) : hwnd(window) {}
 
-    HWND hwnd;                // the control
-    std::vector<Item> items;  // in display order; kept in word-sort order under LBS_SORT
-    int selected = LB_ERR;    // index of the selected item, or LB_ERR when none is
-    int caret = 0;            // the item the first key selects when nothing is selected
-    int top = 0;              // first item on screen
-    bool focused = false;     // between WM_SETFOCUS and WM_KILLFOCUS
+    HWND hwnd;  // the control
+    // In display order, kept in word-sort order under LBS_SORT. Held by pointer, so that an insertion
+    // shifts pointers only and a list of many thousands still fills quickly.
+    std::vector<std::unique_ptr<Item>> items;
+    int selected = LB_ERR;  // index of the selected item, or LB_ERR when none is
+    int caret = 0;          // the item the first key selects when nothing is selected
+    int top = 0;            // first item on screen
+    bool focused = false;   // between WM_SETFOCUS and WM_KILLFOCUS
 };
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -112,15 +115,16 @@ bool IsSpinner(const ListState &s) {
 // names differing only in case the newer comes first. A binary search: a list of n items fills in
 // n log n comparisons.
 int SortedPosition(const ListState &s, const U16String &text) {
-    auto at = std::lower_bound(s.items.begin(), s.items.end(), text, [](const Item &item, const U16String &t) {
-        return lstrcmpiW(item.text.c_str(), t.c_str()) < 0;
-    });
+    auto at = std::lower_bound(s.items.begin(), s.items.end(), text,
+                               [](const std::unique_ptr<Item> &item, const U16String &t) {
+                                   return lstrcmpiW(item->text.c_str(), t.c_str()) < 0;
+                               });
     return int(at - s.items.begin());
 }
 
 LRESULT InsertAt(ListState &s, int index, const WCHAR *text) {
     try {
-        s.items.insert(s.items.begin() + index, Item{text ? U16String(text) : U16String(), 0});
+        s.items.insert(s.items.begin() + index, std::make_unique<Item>(Item{text ? U16String(text) : U16String(), 0}));
     } catch (const std::bad_alloc &) {
         Notify(s, WORD(LBN_ERRSPACE));
         return LB_ERRSPACE;
@@ -179,7 +183,7 @@ int Find(const ListState &s, WPARAM start, const WCHAR *text, bool exact) {
     int n = Count(s);
     int first = ValidIndex(s, start) ? int(start) + 1 : 0;
     for (int k = 0; k < n; ++k) {
-        const U16String &item = s.items[(first + k) % n].text;
+        const U16String &item = s.items[(first + k) % n]->text;
         if (exact ? lstrcmpiW(item.c_str(), text) == 0 : StartsWith(item, wanted)) return (first + k) % n;
     }
     return LB_ERR;
@@ -204,7 +208,7 @@ LRESULT OnSetCurSel(ListState &s, WPARAM index) {
 
 LRESULT OnGetText(const ListState &s, WPARAM index, WCHAR *buffer) {
     if (!ValidIndex(s, index)) return InvalidIndex();
-    const U16String &text = s.items[index].text;
+    const U16String &text = s.items[index]->text;
     if (buffer) {
         std::copy(text.begin(), text.end(), buffer);
         buffer[text.size()] = 0;
@@ -214,17 +218,17 @@ LRESULT OnGetText(const ListState &s, WPARAM index, WCHAR *buffer) {
 
 LRESULT OnGetTextLen(const ListState &s, WPARAM index) {
     if (!ValidIndex(s, index)) return InvalidIndex();
-    return LRESULT(s.items[index].text.size());
+    return LRESULT(s.items[index]->text.size());
 }
 
 LRESULT OnGetItemData(const ListState &s, WPARAM index) {
     if (!ValidIndex(s, index)) return InvalidIndex();
-    return LRESULT(s.items[index].data);
+    return LRESULT(s.items[index]->data);
 }
 
 LRESULT OnSetItemData(ListState &s, WPARAM index, LPARAM data) {
     if (!ValidIndex(s, index)) return InvalidIndex();
-    s.items[index].data = ULONG_PTR(data);
+    s.items[index]->data = ULONG_PTR(data);
     return TRUE;
 }
 
@@ -327,14 +331,14 @@ U16String Fitted(const U16String &text, int columns) {
 
 // "< item >", the item cut short where the row is too narrow, so that both arrows always show.
 void PaintSpinner(HDC dc, const ListState &s, int width) {
-    U16String item = s.selected >= 0 ? s.items[s.selected].text : U16String();
+    U16String item = s.selected >= 0 ? s.items[s.selected]->text : U16String();
     DrawRow(dc, 0, u"< " + Fitted(item, width / kCellWidth - 4) + u" >", s.focused, width);
 }
 
 void PaintList(HDC dc, const ListState &s, int width, int rows) {
     for (int row = 0; row < rows && s.top + row < Count(s); ++row) {
         int index = s.top + row;
-        DrawRow(dc, row, s.items[index].text, index == s.selected, width);
+        DrawRow(dc, row, s.items[index]->text, index == s.selected, width);
     }
 }
 
