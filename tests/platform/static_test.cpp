@@ -137,7 +137,7 @@ TEST_F(StaticFontCaptionTest, AFramedSampleNamesItsFontInTheBottomEdge) {
     SendMessageW(sample, WM_SETFONT, (WPARAM)font, TRUE);
     std::vector<std::string> rows = Draw(4);
     EXPECT_EQ(rows[1], "\u2502Sample of selected\u2502");
-    EXPECT_EQ(rows[3], "\u2514 DejaVu Sans Mono,\u2518") << "cut to the frame, corners kept";
+    EXPECT_EQ(rows[3], "\u2514 DejaVu Sans\u2026, 12 \u2518") << "the face is cut, the size and the corners kept";
     DeleteObject(font);
 }
 

@@ -115,13 +115,25 @@ int AlignedColumn(DWORD style, int width, int used) {
 
 // A terminal cannot draw the font a static was given. When that is not the system font, its face and size
 // show with the text, so that a sample still tells what it samples: in the frame's bottom edge, else on
-// the row after the text (the last row when the text fills them all).
+// the row after the text (the last row when the text fills them all). A face too long for the room is cut
+// short, with an ellipsis, so that the size still shows.
 void DrawFontCaption(HDC dc, const StaticState *s, int cols, int rows, int inset, int textRows) {
     U16String caption = s ? FontCaption(s->font) : U16String();
-    if (caption.empty() || cols <= 2 * inset || rows <= 0) return;
+    int room = cols - 2 * inset - 2 * inset;  // a frame keeps a blank either side of the caption
+    if (caption.empty() || room <= 0 || rows <= 0) return;
+    size_t comma = caption.rfind(u", ");
+    if (TextColumns(caption) > room && comma != U16String::npos) {
+        U16String size = caption.substr(comma);
+        int faceRoom = room - TextColumns(size);
+        U16String face = caption.substr(0, comma);
+        face = faceRoom > 1 ? face.substr(0, FittingEnd(face, 0, face.size(), faceRoom - 1)) : U16String();
+        while (!face.empty() && face.back() == u' ')
+            face.pop_back();
+        caption = face + u"\u2026" + size;
+    }
+    caption.resize(FittingEnd(caption, 0, caption.size(), room));
     if (inset) caption = u" " + caption + u" ";
     int row = inset ? rows - 1 : std::min(textRows, rows - 1);
-    caption.resize(FittingEnd(caption, 0, caption.size(), cols - 2 * inset));
     TextOutW(dc, inset * kCellWidth, row * kCellHeight, caption.data(), int(caption.size()));
 }
 
