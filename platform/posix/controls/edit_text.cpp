@@ -1,4 +1,5 @@
 // The edit control's text store: blocks of characters with the line starts inside each.
+#include "platform/posix/base/overread.h"
 #include "platform/posix/controls/edit_text.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ void FindStartsInUnits(const char16_t *c, size_t n, std::vector<uint16_t> &start
 // Where the first U+0000 is, or max; reads nothing past it (aligned groups never cross a page).
 size_t FindNul(const char16_t *text, size_t max) {
     size_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && ALIGNED_GROUP_OVERREAD
     for (; i < max && (reinterpret_cast<uintptr_t>(text + i) & 15) != 0; ++i)
         if (text[i] == 0) return i;
     if ((reinterpret_cast<uintptr_t>(text + i) & 15) == 0) {

@@ -1,5 +1,6 @@
 // The 8-bit code page, UTF-8, and MultiByteToWideChar / WideCharToMultiByte over them.
 #include "platform/posix/system/codepage.h"
+#include "platform/posix/base/overread.h"
 #include "platform/posix/base/utf16.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ namespace posix {
 namespace {
 
 #if defined(__SSE2__)
-bool IsAligned(const void *p) {
+[[maybe_unused]] bool IsAligned(const void *p) {
     return (reinterpret_cast<uintptr_t>(p) & 15) == 0;
 }
 
@@ -70,7 +71,7 @@ size_t WidenUntilNul(const char *src, size_t max, WCHAR *dst) {
     const char16_t *widen = codepage_tables::kWiden.data();
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(src);
     size_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && ALIGNED_GROUP_OVERREAD
     for (; i < max && !IsAligned(bytes + i); ++i) {
         if (bytes[i] == 0) return i;
         dst[i] = widen[bytes[i]];
@@ -130,7 +131,7 @@ size_t NarrowWhileInCodePageUntilNul(const WCHAR *src, size_t max, char *dst) {
         dst[at] = char(b);
         return b != 0;  // U+0000 stops the walk as well
     };
-#if defined(__SSE2__)
+#if defined(__SSE2__) && ALIGNED_GROUP_OVERREAD
     for (; i < max && !IsAligned(src + i); ++i)
         if (!narrowOne(i)) return i;
     while (i < max && IsAligned(src + i)) {
@@ -165,7 +166,7 @@ size_t NarrowUntilNul(const WCHAR *src, size_t max, char *dst) {
         return b != 0 ? char(b) : kSubstituteByte;
     };
     size_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && ALIGNED_GROUP_OVERREAD
     for (; i < max && !IsAligned(src + i); ++i) {
         if (src[i] == 0) return i;
         dst[i] = narrowOne(src[i]);
