@@ -145,10 +145,10 @@ void EnableUndoItem(bool enable) {
 }
 
 void ShowAbout() {
-    MessageBoxW(MainWindow,
-                TEXT("Scrivel - a plain-text editor for the phone\n") TEXT("Version 1.0.0.2\n")
-                    TEXT("Written by the Scrivel developers\n") TEXT("Published by the Scrivel developers"),
-                TEXT("About"), MB_ICONINFORMATION);
+    WString text = TEXT("Scrivel - a plain-text editor for the phone\n");
+    text += TEXT("Version ") + ProgramVersion(InstanceHandle) + TEXT("\n");
+    text += TEXT("Written by the Scrivel developers\nPublished by the Scrivel developers");
+    MessageBoxW(MainWindow, text.c_str(), TEXT("About"), MB_ICONINFORMATION);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,7 @@
 #include "document/textfile.h"
 
-#include "app/app.h"
-#include "app/wait_cursor.h"
+#include "shell/shell.h"
+#include "shell/wait_cursor.h"
 #include "document/document.h"
 #include "editing/editor.h"
 #include "settings/recent.h"

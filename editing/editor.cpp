@@ -1,6 +1,6 @@
 #include "editing/editor.h"
 
-#include "app/app.h"
+#include "shell/shell.h"
 #include "editing/mark.h"
 #include "resource.h"
 

@@ -3,8 +3,8 @@
 // positions in the editor.
 #include "editing/find.h"
 
-#include "app/app.h"
-#include "app/wait_cursor.h"
+#include "shell/shell.h"
+#include "shell/wait_cursor.h"
 #include "editing/editor.h"
 #include "resource.h"
 

@@ -1,6 +1,7 @@
 // The resource loader on resource images built here: finding resources by ordinal and by name, their
 // bytes, strings from string tables, menus from menu resources, and images that are cut short or
-// corrupt, which must never be read past their end.
+// corrupt, which must never be read past their end; and version resources read by the path of their blocks.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/resources/resource_loader.h"
 #include "platform/posix/windowing/menu.h"
 
@@ -468,6 +469,104 @@ TEST_F(ResourceLoaderTest, CorruptedImagesNeverReadOutsideTheImage) {
             corrupt[noise.Next() % corrupt.size()] = BYTE(noise.Next());
         Use(corrupt);
         LookEverywhere(corrupt.size());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Version resources
+// ---------------------------------------------------------------------------------------------------
+
+// One block of a version resource: its key, its value (text when it is a string), and its children.
+Bytes VersionBlock(const std::u16string &key, const Bytes &value, bool text, const std::vector<Bytes> &children) {
+    Bytes out(6, 0);
+    for (char16_t ch : key + u'\0') {
+        out.push_back(BYTE(ch));
+        out.push_back(BYTE(ch >> 8));
+    }
+    while (out.size() % 4)
+        out.push_back(0);
+    out.insert(out.end(), value.begin(), value.end());
+    for (const Bytes &child : children) {
+        while (out.size() % 4)
+            out.push_back(0);
+        out.insert(out.end(), child.begin(), child.end());
+    }
+    size_t valueLength = text ? value.size() / 2 : value.size();
+    out[0] = BYTE(out.size()), out[1] = BYTE(out.size() >> 8);
+    out[2] = BYTE(valueLength), out[3] = BYTE(valueLength >> 8);
+    out[4] = text ? 1 : 0;
+    return out;
+}
+
+Bytes TextValue(const std::u16string &text) {
+    Bytes out;
+    for (char16_t ch : text + u'\0') {
+        out.push_back(BYTE(ch));
+        out.push_back(BYTE(ch >> 8));
+    }
+    return out;
+}
+
+// A version resource of file version 3.1.4.15 and one string table with a product name.
+Bytes SampleVersion() {
+    VS_FIXEDFILEINFO fixed{};
+    fixed.dwSignature = 0xFEEF04BD;
+    fixed.dwFileVersionMS = 0x00030001;
+    fixed.dwFileVersionLS = 0x0004000F;
+    Bytes fixedBytes(reinterpret_cast<BYTE *>(&fixed), reinterpret_cast<BYTE *>(&fixed) + sizeof fixed);
+    Bytes name = VersionBlock(u"ProductName", TextValue(u"Sample"), true, {});
+    Bytes table = VersionBlock(u"040904B0", {}, true, {name});
+    Bytes strings = VersionBlock(u"StringFileInfo", {}, true, {table});
+    return VersionBlock(u"VS_VERSION_INFO", fixedBytes, false, {strings});
+}
+
+TEST(VersionInfo, TheRootGivesTheFixedInfoAndAPathGivesItsText) {
+    Bytes version = SampleVersion();
+    LPVOID value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\", &value, &length));
+    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
+    auto *fixed = static_cast<VS_FIXEDFILEINFO *>(value);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 3);
+    EXPECT_EQ(LOWORD(fixed->dwFileVersionLS), 15);
+
+    // Keys ignore case, and the length of a text counts its characters with the terminator.
+    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\stringfileinfo\\040904b0\\productname", &value, &length));
+    EXPECT_EQ(length, 7u);
+    EXPECT_EQ(std::u16string(static_cast<const char16_t *>(value)), u"Sample");
+
+    // A block that is there but holds no value is found, empty.
+    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\StringFileInfo", &value, &length));
+    EXPECT_EQ(length, 0u);
+}
+
+TEST(VersionInfo, MissingPathsAndBrokenBlocksFindNothing) {
+    Bytes version = SampleVersion();
+    LPVOID value = nullptr;
+    UINT length = 0;
+    EXPECT_FALSE(VerQueryValueW(version.data(), u"\\VarFileInfo\\Translation", &value, &length));
+    EXPECT_FALSE(VerQueryValueW(version.data(), u"\\StringFileInfo\\040904B0\\CompanyName", &value, &length));
+    EXPECT_FALSE(VerQueryValueW(nullptr, u"\\", &value, &length));
+
+    // A child that claims to reach past its parent is never read beyond the resource.
+    Bytes broken = version;
+    // The header and the key "VS_VERSION_INFO" take 40 bytes with their padding; the fixed info follows.
+    size_t strings = 40 + sizeof(VS_FIXEDFILEINFO);
+    ASSERT_EQ(broken[strings + 6], 'S');
+    broken[strings] = 0xFF;
+    broken[strings + 1] = 0x7F;
+    EXPECT_FALSE(VerQueryValueW(broken.data(), u"\\StringFileInfo\\040904B0\\ProductName", &value, &length));
+    // Corruption anywhere but the outermost length (which the resource's size vouches for) never leads
+    // outside the resource.
+    Noise noise(99);
+    for (int round = 0; round < 300; ++round) {
+        Bytes corrupt = version;
+        corrupt[2 + noise.Next() % (corrupt.size() - 2)] = BYTE(noise.Next());
+        if (VerQueryValueW(corrupt.data(), u"\\StringFileInfo\\040904B0\\ProductName", &value, &length)) {
+            auto *at = static_cast<const BYTE *>(value);
+            EXPECT_TRUE(at >= corrupt.data() && at <= corrupt.data() + corrupt.size());
+        }
     }
 }
 

@@ -18,13 +18,17 @@ expect_refusal "an unknown option" --frobnicate
 expect_refusal "a second file" --root "$work/root" a.txt b.txt
 expect_refusal "a file outside the root" --root "$work/root" /etc/hostname
 expect_refusal "no terminal" --root "$work/root" --registry "$work/registry.reg"
-# A terminal that cannot show the screen is refused in one line, before anything is drawn.
+# A terminal that cannot show the screen is refused in one line before the program starts: no lock is
+# taken, no settings file is made, and nothing is drawn.
 for type in dumb no-such-terminal; do
+  mkdir -p "$work/run-$type" "$work/config-$type"
   tmux new-session -d -s "$session" -x 80 -y 24 \
-    "TERM=$type XDG_RUNTIME_DIR=$work/run '$binary' --root '$work/root' 2>'$work/err'; echo \"exit=\$?\"; sleep 30"
+    "TERM=$type XDG_RUNTIME_DIR=$work/run-$type XDG_CONFIG_HOME=$work/config-$type '$binary' --root '$work/root' 2>'$work/err'; echo \"exit=\$?\"; sleep 30"
   wait_for "exit=2"
   grep -qF "scrivel: the terminal type TERM=$type" "$work/err" || fail "TERM=$type: $(cat "$work/err")"
   [ "$(wc -l < "$work/err")" = 1 ] || fail "TERM=$type: not one line: $(cat "$work/err")"
+  left=$(find "$work/run-$type" "$work/config-$type" -mindepth 1)
+  [ -z "$left" ] || fail "TERM=$type left files behind: $left"
   tmux kill-session -t "$session"
 done
 # A file that is a link to a file outside the root is still named under the root.

@@ -35,7 +35,7 @@ typedef DWORD *LPDWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef int INT;
-typedef unsigned int UINT;
+typedef unsigned int UINT, *PUINT;
 typedef int BOOL;
 typedef BOOL *LPBOOL;
 typedef int16_t SHORT;
@@ -556,6 +556,24 @@ DWORD SizeofResource(HMODULE module, HRSRC resource);
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int maxCount);
 HMODULE GetModuleHandleW(LPCWSTR name);
 
+#define VS_VERSION_INFO 1
+typedef struct tagVS_FIXEDFILEINFO {
+    DWORD dwSignature;
+    DWORD dwStrucVersion;
+    DWORD dwFileVersionMS;
+    DWORD dwFileVersionLS;
+    DWORD dwProductVersionMS;
+    DWORD dwProductVersionLS;
+    DWORD dwFileFlagsMask;
+    DWORD dwFileFlags;
+    DWORD dwFileOS;
+    DWORD dwFileType;
+    DWORD dwFileSubtype;
+    DWORD dwFileDateMS;
+    DWORD dwFileDateLS;
+} VS_FIXEDFILEINFO;
+BOOL VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID *buffer, PUINT length);
+
 // ---------------------------------------------------------------------------------------------------
 // Dialogs and message boxes
 // ---------------------------------------------------------------------------------------------------
@@ -875,7 +893,6 @@ typedef struct tagINITCOMMONCONTROLSEX {
 } INITCOMMONCONTROLSEX, *LPINITCOMMONCONTROLSEX;
 #define ICC_TREEVIEW_CLASSES 0x00000002
 #define ICC_UPDOWN_CLASS 0x00000010
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX *init);
 
 // The up-down (spin) control. UDS_EXPANDABLE and UDS_NOSCROLL are the phone's own styles.
 #define UPDOWN_CLASSW u"msctls_updown32"

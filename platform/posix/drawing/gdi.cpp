@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#ifdef SCRIVEL_HAVE_FONTCONFIG
+#ifdef HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
 
@@ -77,7 +77,7 @@ U16String FaceName(const U16String &name) {
 // The machine's font families, one name each, in fontconfig's order.
 std::vector<U16String> DefaultFontFamilies() {
     std::vector<U16String> names;
-#ifdef SCRIVEL_HAVE_FONTCONFIG
+#ifdef HAVE_FONTCONFIG
     if (FcInit()) {
         FcPattern *pattern = FcPatternCreate();
         FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, nullptr);

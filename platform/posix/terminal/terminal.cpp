@@ -11,6 +11,7 @@
 #include <string>
 #include <langinfo.h>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -55,8 +56,10 @@ wchar_t AsciiStandIn(char32_t ch) {
 void RestoreAndReraise(int sig) {
     TerminalScreen::Restore();
     if (sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL || sig == SIGABRT) {
-        static const char message[] = "scrivel: stopped by a fault; the terminal has been restored\n";
-        ssize_t ignored = write(2, message, sizeof message - 1);
+        static const char message[] = ": stopped by a fault; the terminal has been restored\n";
+        const char *name = program_invocation_short_name;
+        ssize_t ignored = write(2, name, std::strlen(name));
+        ignored = write(2, message, sizeof message - 1);
         (void)ignored;
     }
     std::signal(sig, SIG_DFL);
@@ -111,13 +114,11 @@ void TerminalScreen::Restore() {
 void TerminalScreen::Start() {
     if (started_) return;
     started_ = true;
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::fputs("scrivel: standard input and output must be a terminal to show the editor\n", stderr);
-        std::_Exit(2);
-    }
-    std::string problem = TerminalTypeProblem();
+    // A launcher refuses a terminal of the wrong type before anything starts; no terminal at all is found
+    // out only here, when there is something to draw.
+    std::string problem = TerminalProblem();
     if (!problem.empty()) {
-        std::fprintf(stderr, "scrivel: %s\n", problem.c_str());
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, problem.c_str());
         std::_Exit(2);
     }
     // A short escape delay: Esc is the Back key and must act at once.

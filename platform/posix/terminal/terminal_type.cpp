@@ -23,4 +23,13 @@ std::string TerminalTypeProblem() {
     return std::string();
 }
 
+bool HasTerminal() {
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+}
+
+std::string TerminalProblem() {
+    if (!HasTerminal()) return "standard input and output must be a terminal to show the editor";
+    return TerminalTypeProblem();
+}
+
 }  // namespace posix

@@ -1,9 +1,13 @@
-// The launcher: reads the command line, sets up the device root and the registry file, and starts the
-// program through its Win32 entry with the terminal as its screen.
+// The launcher: reads the command line, checks the terminal, sets up the device root and the registry
+// file, and starts the program through its Win32 entry with the terminal as its screen. Whatever it
+// refuses, it refuses in one line and with code 2 before the program starts.
+#include "app/app.h"
 #include "platform/posix/system/codepage.h"
-#include "platform/posix/terminal/terminal.h"
 #include "platform/posix/base/options.h"
 #include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/terminal/terminal.h"
+#include "platform/posix/terminal/terminal_type.h"
+#include "platform/posix/windowing/front_end.h"
 
 #include <cerrno>
 #include <climits>
@@ -100,6 +104,14 @@ bool ToDevicePath(const std::string &linuxPath, const std::string &root, std::u1
     return true;
 }
 
+std::string Narrow(const WString &text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), out.data(), (int)out.size(), nullptr, nullptr);
+    out.resize(n > 0 ? n : 0);
+    return out;
+}
+
 struct Arguments {
     std::string root;
     std::string registry;
@@ -120,7 +132,7 @@ int ParseArguments(int argc, char **argv, Arguments &args) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (!optionsEnded && a == "--version") {
-            std::puts("Scrivel 1.0.0.2");
+            std::printf("Scrivel %s\n", Narrow(ProgramVersion(GetModuleHandleW(nullptr))).c_str());
             return 0;
         } else if (!optionsEnded && (a == "--root" || a == "--registry")) {
             if (i + 1 >= argc) return Fail(a + " needs a value (see --help)");
@@ -161,6 +173,7 @@ void AskForHugePages(char **argv) {
 
 int main(int argc, char **argv) {
     AskForHugePages(argv);
+    posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});
     Arguments args;
     int code = ParseArguments(argc, argv, args);
     if (code >= 0) return code;
@@ -169,11 +182,17 @@ int main(int argc, char **argv) {
     if (args.haveFile && !ToDevicePath(args.file, args.root, commandLine))
         return Fail(args.file + " is outside the device root " + args.root);
     if (commandLine.size() >= MAX_PATH) return Fail(args.file + ": the path is too long for the device");
+    // A terminal that cannot show the screen is refused before the program takes its single-instance
+    // lock or reads its settings. Without any terminal the program still starts: a second start hands
+    // over to the running editor without drawing anything, and otherwise it is refused at its first frame.
+    if (posix::HasTerminal()) {
+        std::string problem = posix::TerminalTypeProblem();
+        if (!problem.empty()) return Fail(problem);
+    }
 
     posix::GetOptions().programFolder = "scrivel";
     posix::GetOptions().root = ResolvedFolder(Absolute(args.root));
     posix::GetOptions().registryFile = args.registry.empty() ? std::string() : Absolute(args.registry);
-    posix::SetResourceImage(posix::ResourceImage{kScrivelResources, kScrivelResourcesSize});
 
     posix::TerminalScreen screen;
     posix::SetFrontEnd(&screen);
