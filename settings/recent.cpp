@@ -1,6 +1,6 @@
 #include "settings/recent.h"
 
-#include "app/app.h"
+#include "shell/shell.h"
 #include "document/document.h"
 #include "document/textfile.h"
 #include "resource.h"
