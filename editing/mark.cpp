@@ -1,6 +1,6 @@
 #include "editing/mark.h"
 
-#include "app/app.h"
+#include "shell/shell.h"
 #include "editing/editor.h"
 
 #include <algorithm>
