@@ -1,6 +1,7 @@
 // The one window procedure of the program's top-level windows, and its command table.
 #include "app/app.h"
 #include "document/document.h"
+#include "document/rescue.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
@@ -103,6 +104,13 @@ LRESULT Save() {
     return 1;
 }
 
+// The session ends (the terminal hung up, the program was told to stop): the process ends right after,
+// so whatever the user has not saved is kept now, once, by MainWindow.
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+    if (ending && window == MainWindow) RescueDocument();
+    return 0;
+}
+
 LRESULT About() {
     ShowAbout();
     return 1;
@@ -165,6 +173,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
         case WM_INITMENUPOPUP: return OnInitMenuPopup(window, message, wParam, lParam);
         case WM_HOTKEY: return OnHotKey(message, wParam, lParam);
+        case WM_ENDSESSION: return OnEndSession(window, wParam);
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #ifndef VK_TSOFT1
 #define VK_TSOFT1 VK_F1

@@ -195,7 +195,13 @@ typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_QUERYENDSESSION 0x0011
 #define WM_QUIT 0x0012
+#define WM_ENDSESSION 0x0016
+// Why the session ends (the second parameter of WM_QUERYENDSESSION and WM_ENDSESSION).
+#define ENDSESSION_CLOSEAPP 0x00000001
+#define ENDSESSION_CRITICAL 0x40000000
+#define ENDSESSION_LOGOFF 0x80000000
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_SETCURSOR 0x0020
@@ -1030,6 +1036,19 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 BOOL SetEndOfFile(HANDLE file);
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
+BOOL GetFileTime(HANDLE file, FILETIME *creation, FILETIME *lastAccess, FILETIME *lastWrite);
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
+#define STD_INPUT_HANDLE ((DWORD)-10)
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+#define STD_ERROR_HANDLE ((DWORD)-12)
+// The process's standard input, output and error; writes to them reach whatever the process was given.
+HANDLE GetStdHandle(DWORD which);
+// The user's documents folder as a device path (the home folder when it lies under the device root).
+#define CSIDL_PERSONAL 0x0005
+BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int folder, BOOL create);
 BOOL CloseHandle(HANDLE handle);
 DWORD GetFileAttributesW(LPCWSTR name);
 BOOL DeleteFileW(LPCWSTR name);

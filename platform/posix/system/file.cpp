@@ -187,7 +187,15 @@ DWORD FileAttributesAt(int dirFd, const char *name, const struct stat &st) {
     return AttributesOf(st, writable, fsFlags);
 }
 
+// The standard handles, made when first asked for; each owns a copy of its descriptor.
+HANDLE &StandardHandle(int fd) {
+    static HANDLE handles[3] = {nullptr, nullptr, nullptr};
+    return handles[fd];
+}
+
 void ResetFiles() {
+    for (int fd = 0; fd < 3; ++fd)
+        StandardHandle(fd) = nullptr;
     ResetFinds();
     EraseHandlesIf([](KernelObject &object) { return dynamic_cast<FileObject *>(&object) != nullptr; });
 }
@@ -338,4 +346,20 @@ BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES) {
     // What is missing is a folder on the way, never the new folder itself.
     if (errno == ENOENT) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     return Fail(ErrorFromErrno(errno, path), FALSE);
+}
+
+HANDLE GetStdHandle(DWORD which) {
+    int fd = which == STD_INPUT_HANDLE ? 0 : which == STD_OUTPUT_HANDLE ? 1 : which == STD_ERROR_HANDLE ? 2 : -1;
+    if (fd < 0) return Fail(ERROR_INVALID_HANDLE, INVALID_HANDLE_VALUE);
+    HANDLE &handle = StandardHandle(fd);
+    if (handle) return handle;
+    struct stat st;
+    // A process started without one has none, as a Windows program started without a console.
+    if (fstat(fd, &st) != 0) return nullptr;
+    int copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0) return nullptr;
+    DWORD access = fd == 0 ? GENERIC_READ : GENERIC_WRITE;
+    handle = InsertHandle(
+        std::make_unique<FileObject>(copy, access, FILE_SHARE_READ | FILE_SHARE_WRITE, st.st_dev, st.st_ino));
+    return handle;
 }

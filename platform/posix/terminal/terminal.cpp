@@ -2,6 +2,7 @@
 #include "platform/posix/terminal/terminal_type.h"
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/instance.h"
+#include "platform/posix/windowing/end_session.h"
 #include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/overlay.h"
 
@@ -66,8 +67,11 @@ void RestoreAndReraise(int sig) {
     std::raise(sig);
 }
 
+// A hangup, a termination or an interrupt ends the session, through the message loop; the rest end the
+// process at once, with the terminal given back.
 void InstallRestoreHandlers() {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+    CatchEndSessionSignals();
+    for (int sig : {SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         std::signal(sig, RestoreAndReraise);
     std::atexit(TerminalScreen::Restore);
 }
@@ -188,6 +192,26 @@ void TerminalScreen::Present(const CellGrid &grid) {
     refresh();
 }
 
+void TerminalScreen::SessionEnding() {
+    Restore();
+}
+
+// The process ends as the signal would have ended it, so that whoever started it sees why.
+void TerminalScreen::SessionEnded(int signal) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
 void TerminalScreen::BringToFront() {
     if (started_) {
         clearok(curscr, TRUE);
@@ -223,19 +247,25 @@ bool TerminalScreen::NextInput(InputEvent &event) {
             pending_.pop_front();
             return true;
         }
-        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ForegroundRequestFd(), POLLIN, 0}};
-        int n = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
+        if (PendingEndSessionSignal()) {
+            event = InputEvent{InputEvent::Wake};
+            return true;
+        }
+        pollfd fds[3] = {
+            {STDIN_FILENO, POLLIN, 0}, {EndSessionWakeFd(), POLLIN, 0}, {ForegroundRequestFd(), POLLIN, 0}};
+        int n = poll(fds, 3, -1);
         if (n < 0) {
             // A resize interrupts the wait; ncurses reports it as a key.
             ReadKeys();
             continue;
         }
-        if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
+        if (fds[2].fd >= 0 && (fds[2].revents & POLLIN)) {
             event = InputEvent{InputEvent::Wake};
             return true;
         }
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return false;
-        ReadKeys();
+        // A terminal that went away without a hangup signal (one that is ignored) ends the session too.
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) RequestEndSession(SIGHUP);
+        if (!PendingEndSessionSignal()) ReadKeys();
     }
 }
 

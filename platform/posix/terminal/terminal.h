@@ -20,6 +20,8 @@ public:
     bool NextInput(InputEvent &event) override;
     void Present(const CellGrid &grid) override;
     void BringToFront() override;
+    void SessionEnding() override;
+    void SessionEnded(int signal) override;
 
     // Gives the terminal back as it was; safe to call more than once and from a signal handler's path.
     static void Restore();

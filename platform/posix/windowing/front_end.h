@@ -25,6 +25,12 @@ public:
     virtual void Present(const CellGrid &grid) = 0;
     // Asked to come to the front by another instance.
     virtual void BringToFront() {}
+    // The session ends (a hangup or a termination): every window has been asked and is about to be told.
+    // The screen is given back now, so that what the program writes to its standard error is seen.
+    virtual void SessionEnding() {}
+    // Every window has been told; signal is what ended the session. A front end for people ends the
+    // process here; one for tests returns, and the message loops then end.
+    virtual void SessionEnded(int signal) { (void)signal; }
 };
 void SetFrontEnd(FrontEnd *frontEnd);
 FrontEnd *GetFrontEnd();

@@ -1,6 +1,7 @@
 // The message loop and modal loops: when the queue is empty, the screen is brought up to date and the
 // front end's next input event is turned into messages.
 #include "platform/posix/windowing/message_loop.h"
+#include "platform/posix/windowing/end_session.h"
 #include "platform/posix/system/instance.h"
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/keyboard.h"
@@ -84,6 +85,11 @@ using namespace posix;
 BOOL GetMessageW(LPMSG msg, HWND, UINT, UINT) {
     LoopState &s = State();
     for (;;) {
+        // As Windows sends the end of the session to a thread whenever it asks for a message.
+        if (EndSessionIfAsked()) {
+            MakeQuitMessage(msg);
+            return FALSE;
+        }
         if (TakeQueuedMessage(msg, true)) return msg->message != WM_QUIT;
         // As in Win32, the quit message comes only once the posted messages are handled.
         if (TakeQuitMessage(msg, true)) return FALSE;

@@ -5,6 +5,7 @@
 #include "platform/posix/system/file.h"
 #include "platform/posix/system/instance.h"
 #include "platform/posix/system/registry.h"
+#include "platform/posix/windowing/end_session.h"
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/menu.h"
@@ -21,6 +22,7 @@ void ResetPlatform() {
     DestroyAllWindows();
     ResetMessageQueue();
     ResetMessageLoop();
+    ResetEndSession();
     ResetOverlays();
     InvalidateScreen();
     ResetWindows();

@@ -840,6 +840,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PAINT: DefaultPaint(hwnd); return 0;
         case WM_CLOSE: DestroyWindow(hwnd); return 0;
+        case WM_QUERYENDSESSION: return TRUE;
         case WM_ERASEBKGND: return 1;
         default: return 0;
     }
