@@ -117,6 +117,18 @@ TEST_F(RescueTest, ACleanDocumentLeavesNoFileAndNoLine) {
     EXPECT_EQ(ErrorOutput(), "");
 }
 
+TEST_F(RescueTest, ADocumentEmptiedByTheUserKeepsItsFileAndWritesNoRescue) {
+    WriteFile("e.txt", "abc");
+    CaretToEnd().Key(VK_TBACK).Key(VK_TBACK).Key(VK_TBACK);
+    EndWith(SIGHUP);
+    Run(u"\\e.txt");
+    EXPECT_EQ(EditorText(), u"");
+    EXPECT_TRUE(DirtyFlag);
+    EXPECT_EQ(ReadFile("e.txt"), "abc");
+    EXPECT_FALSE(FileExists("e.save"));
+    EXPECT_EQ(ErrorOutput(), "");
+}
+
 TEST_F(RescueTest, ADocumentSavedBeforeTheSignalIsNotRescuedAgain) {
     WriteFile("a.txt", "x");
     CaretToEnd().Type(u"y");
