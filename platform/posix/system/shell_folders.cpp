@@ -20,7 +20,7 @@ bool DevicePathOf(const std::string &folder, LPWSTR path) {
     } else {
         return false;
     }
-    if (rest.empty()) rest = "/";
+    if (rest.empty()) rest.push_back('/');
     int n = MultiByteToWideChar(CP_UTF8, 0, rest.c_str(), int(rest.size()), path, MAX_PATH - 1);
     if (n <= 0) return false;
     path[n] = 0;
