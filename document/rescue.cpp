@@ -1,6 +1,6 @@
 #include "document/rescue.h"
 
-#include "app/app.h"
+#include "shell/shell.h"
 #include "document/document.h"
 #include "document/text_bytes.h"
 #include "editing/editor.h"
