@@ -16,6 +16,7 @@ echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCRIVEL_SANITIZE=ON -DSCRIVEL_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS="suppressions=$PWD/../tests/support/lsan.supp" \
   ctest --output-on-failure -j "$jobs" -E '^terminal\.')
 
 echo "== The platform's layers"
