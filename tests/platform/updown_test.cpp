@@ -282,8 +282,27 @@ TEST_F(UpDownTest, ASpinnerShowsItsItemBetweenArrowsOnOneRow) {
     SetFocus(list);
     Key(list, VK_RIGHT);
     posix::RenderScreen(grid);
-    EXPECT_EQ(grid.RowText(1).substr(0, 20), "< DejaVu Sans Mo >  ") << "a long item is cut, the arrows stay";
+    EXPECT_EQ(grid.RowText(1).substr(0, 20), "<DejaVu Sans Mono>  ") << "the spaces give way to the item";
     EXPECT_EQ(grid.At(2, 1).attr & posix::kAttrReverse, posix::kAttrReverse);
+    SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)u"DejaVu Sans Condensed");
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
+    posix::RenderScreen(grid);
+    EXPECT_EQ(grid.RowText(1).substr(0, 20), "<DejaVu Sans Cond>  ") << "a longer item is cut, the arrows stay";
+}
+
+TEST_F(UpDownTest, ANarrowSpinnerShowsAShortItemWholeWithoutSpaces) {
+    // Four cells of list once the up-down has taken its own, as the font chooser's size list has.
+    HWND list = Child(u"listbox", kList, 1005, 0, 0, 56, 16);
+    for (const char16_t *size : {u"9", u"15", u"124"})
+        SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)size);
+    Child(UPDOWN_CLASSW, kSpinner, 1006, 56, 0, 24, 16);
+    posix::CellGrid grid(40, 12);
+    const char *shown[] = {"<9>  ", "<15> ", "<12> "};
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(list, LB_SETCURSEL, (WPARAM)i, 0);
+        posix::RenderScreen(grid);
+        EXPECT_EQ(grid.RowText(1).substr(0, 5), shown[i]) << i;
+    }
 }
 
 }  // namespace

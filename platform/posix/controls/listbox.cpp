@@ -329,10 +329,15 @@ U16String Fitted(const U16String &text, int columns) {
     return text.substr(0, end);
 }
 
-// "< item >", the item cut short where the row is too narrow, so that both arrows always show.
+// "< item >". Where the row is too narrow for that, the spaces go before any of the item does, so that
+// a narrow spinner still shows a whole short item ("<15>" in four cells, where a cut "1" would read as
+// another size); an item too long even then is cut short. Both arrows always show.
 void PaintSpinner(HDC dc, const ListState &s, int width) {
     U16String item = s.selected >= 0 ? s.items[s.selected]->text : U16String();
-    DrawRow(dc, 0, u"< " + Fitted(item, width / kCellWidth - 4) + u" >", s.focused, width);
+    int columns = width / kCellWidth;
+    U16String row = u"< " + item + u" >";
+    if (Fitted(item, columns - 4).size() < item.size()) row = u"<" + Fitted(item, columns - 2) + u">";
+    DrawRow(dc, 0, row, s.focused, width);
 }
 
 void PaintList(HDC dc, const ListState &s, int width, int rows) {
