@@ -4,6 +4,7 @@
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "editing/font_chooser.h"
 #include "editing/mark.h"
 #include "settings/recent.h"
 #include "settings/settings.h"
@@ -12,6 +13,7 @@ void ResetProgramState() {
     ResetApplicationState();
     ResetEditorState();
     ResetFindState();
+    ResetFontChooserState();
     ResetMarkState();
     ResetDocumentState();
     ResetTextFileState();

@@ -5,6 +5,7 @@
 #include "document/textfile.h"
 #include "editing/editor.h"
 #include "editing/find.h"
+#include "editing/font_chooser.h"
 #include "editing/mark.h"
 #include "resource.h"
 #include "settings/recent.h"
@@ -128,6 +129,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_FILE_NEW: return NewDocument();
         case IDM_MISC_ABOUT: return About();
         case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
+        case IDM_MISC_FONT: return ChangeFontCommand(window);
         case IDM_FIND: return FindCommand(window);
         case IDM_FIND_NEXT: return FindNextCommand(window);
         case IDM_EDIT_COPY: return CopySelection(false);

@@ -99,8 +99,17 @@ void ApplyEditorFont() {
     lf.lfHeight = FontSize;
     size_t n = std::min<size_t>(FontFaceName.size(), LF_FACESIZE - 1);
     std::copy_n(FontFaceName.begin(), n, lf.lfFaceName);
-    HFONT font = CreateFontIndirectW(&lf);
+    SetEditorFont(CreateFontIndirectW(&lf));
+}
+
+void SetEditorFont(HFONT font) {
+    if (!EditorControl) {
+        if (font) DeleteObject(font);
+        return;
+    }
+    HFONT previous = (HFONT)SendMessageW(EditorControl, WM_GETFONT, 0, 0);
     SendMessageW(EditorControl, WM_SETFONT, (WPARAM)font, 1);
+    if (previous && previous != font) DeleteObject(previous);
 }
 
 LRESULT ToggleWordWrap(HWND window) {

@@ -15,6 +15,9 @@ extern LONG FontSize;
 
 void CreateEditorControl(HWND parent, bool wrap);
 void ApplyEditorFont();
+// Gives EditorControl this font and releases the one it showed before, which nothing else shows. With
+// no editor (one is waiting to be rebuilt) the font is released: the rebuild applies the editor font.
+void SetEditorFont(HFONT font);
 LRESULT ToggleWordWrap(HWND window);
 // After a word-wrap change that could not make an editor, the text waits outside any editor. Work that
 // reads or replaces the text first calls this to make one again; false (the user told) when it still
