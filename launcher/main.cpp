@@ -37,7 +37,7 @@ constexpr const char *kUsage =
     "  --version        show the version and exit\n"
     "\n"
     "Keys: F1 left soft key (held until the next key that is not an arrow), F2 right soft key (Menu),\n"
-    "Esc or Backspace the Back key, Enter the action key, Shift+arrows select.\n";
+    "Backspace the Back key, Enter the action key, Shift+arrows select. Esc closes a menu, box or dialog.\n";
 
 int Fail(const std::string &message) {
     std::fprintf(stderr, "scrivel: %s\n", message.c_str());

@@ -45,8 +45,18 @@ int NextKey(FuzzInput &in, bool &isKeyCode) {
                                  KEY_PPAGE,
                                  KEY_NPAGE,
                                  KEY_DC,
+                                 KEY_SHOME,
+                                 KEY_SEND,
+                                 KEY_SPREVIOUS,
+                                 KEY_SNEXT,
                                  posix::KeyMap::kCtrlHome,
-                                 posix::KeyMap::kCtrlEnd};
+                                 posix::KeyMap::kCtrlEnd,
+                                 posix::KeyMap::kCtrlLeft,
+                                 posix::KeyMap::kCtrlRight,
+                                 posix::KeyMap::kCtrlShiftHome,
+                                 posix::KeyMap::kCtrlShiftEnd,
+                                 posix::KeyMap::kCtrlShiftLeft,
+                                 posix::KeyMap::kCtrlShiftRight};
     switch (in.Below(4)) {
         case 0: isKeyCode = true; return kCodes[in.Below(sizeof kCodes / sizeof kCodes[0])];
         case 1: isKeyCode = true; return int(in.Dword());
@@ -63,7 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::map<int, int> down;  // presses not yet released, by virtual key
     char16_t pendingHigh = 0;
     while (!in.Empty()) {
-        if (in.Below(8) == 0) map.SetBoxShown(in.Byte() & 1);
+        if (in.Below(8) == 0) {
+            int bits = in.Byte();
+            posix::KeyContext context;
+            context.boxShown = bits & 1;
+            context.escapeCancels = bits & 2;
+            context.enterConfirms = bits & 4;
+            map.SetContext(context);
+        }
         bool isKeyCode = false;
         int key = NextKey(in, isKeyCode);
         std::deque<posix::InputEvent> events;

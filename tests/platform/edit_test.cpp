@@ -515,6 +515,75 @@ TEST_F(EditTest, ControlHomeAndEndGoToTheTextsEnds) {
     Hold(VK_CONTROL, false);
 }
 
+TEST_F(EditTest, ControlLeftAndRightGoByWordsAndAcrossLineEnds) {
+    // Right: past the rest of the word and the blanks after it; Left: to the start of the word before.
+    HWND edit = Make(kNoWrap, u"one  two\tthree\r\n  four");
+    Caret(edit, 1);
+    Hold(VK_CONTROL, true);
+    std::vector<DWORD> rights;
+    for (int i = 0; i < 5; ++i) {
+        Key(edit, VK_RIGHT);
+        rights.push_back(Sel(edit).first);
+    }
+    // 5 "two", 9 "three", 14 the line's end, 16 the next line's start, 18 "four".
+    EXPECT_EQ(rights, (std::vector<DWORD>{5, 9, 14, 16, 18}));
+    Caret(edit, 22);
+    Key(edit, VK_RIGHT);  // at the text's end it stays
+    EXPECT_EQ(Sel(edit), Range(22, 22));
+    std::vector<DWORD> lefts;
+    for (int i = 0; i < 6; ++i) {
+        Key(edit, VK_LEFT);
+        lefts.push_back(Sel(edit).first);
+    }
+    EXPECT_EQ(lefts, (std::vector<DWORD>{18, 16, 14, 9, 5, 0}));
+    // With Shift the selection grows from where it was.
+    Caret(edit, 5);
+    Hold(VK_SHIFT, true);
+    Key(edit, VK_RIGHT);
+    Key(edit, VK_RIGHT);
+    EXPECT_EQ(Sel(edit), Range(5, 14));
+    Hold(VK_SHIFT, false);
+    Hold(VK_CONTROL, false);
+    // A one-line field goes by words too, Up and Down as Left and Right.
+    HWND field = Make(kSingleLine, u"find this word");
+    Caret(field, 0);
+    Hold(VK_CONTROL, true);
+    Key(field, VK_RIGHT);
+    Key(field, VK_DOWN);
+    EXPECT_EQ(Sel(field), Range(10, 10));
+    Key(field, VK_UP);
+    EXPECT_EQ(Sel(field), Range(5, 5));
+    Hold(VK_CONTROL, false);
+}
+
+TEST_F(EditTest, ShiftWithHomeEndAndPageKeysExtendsTheSelection) {
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"line" + std::u16string(1, char16_t(u'A' + i % 26)) + u"\r\n";
+    HWND edit = Make(kNoWrap, text, 40, 5);
+    Caret(edit, 14 + 2);  // line 2, column 2
+    Hold(VK_SHIFT, true);
+    Key(edit, VK_END);
+    EXPECT_EQ(Sel(edit), Range(16, 19));
+    Key(edit, VK_HOME);
+    EXPECT_EQ(Sel(edit), Range(14, 16));
+    Key(edit, VK_NEXT);  // a screenful down to a line's start, the anchor stays
+    EXPECT_EQ(Sel(edit).first, 16u);
+    EXPECT_GT(Sel(edit).second, 16u + 7);
+    EXPECT_EQ((Sel(edit).second - 14) % 7, 0u);
+    Key(edit, VK_PRIOR);
+    EXPECT_EQ(Sel(edit), Range(14, 16));
+    Hold(VK_CONTROL, true);
+    Key(edit, VK_END);
+    EXPECT_EQ(Sel(edit), Range(16, DWORD(text.size())));
+    Key(edit, VK_HOME);
+    EXPECT_EQ(Sel(edit), Range(0, 16));
+    Hold(VK_CONTROL, false);
+    Hold(VK_SHIFT, false);
+    Key(edit, VK_END);  // without Shift the selection goes
+    EXPECT_EQ(Sel(edit), Range(5, 5));
+}
+
 TEST_F(EditTest, PageKeysMoveAScreenfulAndTheViewWithIt) {
     std::u16string text;
     for (int i = 0; i < 50; ++i)

@@ -11,8 +11,8 @@ bottom() { screen | tail -n 1; }
 # Menu, Find: the dialog with its label and the soft keys "Find" and "Cancel".
 tmux send-keys -t "$session" F2 3
 wait_for "Search for:"
-bottom | grep -q "^ Find " || fail "the left soft key of the dialog"
-bottom | grep -q " Cancel *$" || fail "the right soft key of the dialog"
+bottom | grep -q "^ F1 Find " || fail "the left soft key of the dialog"
+bottom | grep -q " Cancel F2 *$" || fail "the right soft key of the dialog"
 
 # GAMMA finds gamma, which shows selected; a typed character then replaces it.
 tmux send-keys -t "$session" -l "GAMMA"

@@ -31,7 +31,7 @@ wait_gone "Paste"
 # F1 holds Mark through the arrows: "beta" is selected, in reverse video, and the label shows the hold.
 keys Right Right Right Right Right Right F1 Right Right Right Right
 wait_for_attributes "alpha ${esc}[7mbeta${esc}[0m"
-screen_attributes | tail -1 | grep -qF "${esc}[1;4;7m Mark " || fail "the held Mark label"
+screen_attributes | tail -1 | grep -qF "${esc}[1;4;7m F1 Mark " || fail "the held Mark label"
 
 # Copy, then Paste at the end; Save writes the pasted text.
 keys F2 2 3 C-End F2 2 4
@@ -67,7 +67,7 @@ keys F1
 wait_for_attributes "alpha  ${esc}[7mgamma${esc}[0m"
 keys Right
 wait_for_attributes "alpha  gammabetabeta"
-screen_attributes | tail -1 | grep -qF "${esc}[1;4;7m Mark " && fail "Mark still shown held"
+screen_attributes | tail -1 | grep -qF "${esc}[1;4;7m F1 Mark " && fail "Mark still shown held"
 
 # Quit without saving.
 keys F2 6

@@ -8,8 +8,8 @@ start_editor
 wait_for "Scrivel - untitled"
 [ "$(screen | head -n 1 | sed 's/^ *//' | cut -c1-18)" = "Scrivel - untitled" ] || fail "title row"
 last=$(screen | sed -n 24p)
-[[ "$last" == " Mark "* ]] || fail "Mark at the left of the bottom row"
-[[ "$last" == *" Menu" || "$last" == *" Menu " ]] || fail "Menu at the right of the bottom row"
+[[ "$last" == " F1 Mark "* ]] || fail "F1 Mark at the left of the bottom row"
+[[ "$last" == *" Menu F2" || "$last" == *" Menu F2 " ]] || fail "Menu F2 at the right of the bottom row"
 
 tmux send-keys -t "$session" F2
 wait_for "1  File"
@@ -18,6 +18,8 @@ tmux send-keys -t "$session" 1
 wait_for "1  Open"
 for item in "2  New" "3  Save As" "4  Save" "5  Recent files"; do screen | grep -qF "$item" || fail "File item $item"; done
 tmux send-keys -t "$session" Escape
+# A key right after Esc would be Alt with that key.
+sleep 0.3
 tmux send-keys -t "$session" 5
 wait_for "1  Word wrap"
 tmux send-keys -t "$session" 3

@@ -342,6 +342,35 @@ size_t StepLeft(const EditState &s, size_t pos) {
     return s.layout.PreviousUnit(pos);
 }
 
+bool IsBlank(char16_t ch) {
+    return ch == u' ' || ch == u'\t';
+}
+
+// Ctrl+Right: past the rest of the word and the blanks after it, within the line; from a line's end, to
+// the start of the next.
+size_t WordRight(const EditState &s, size_t pos) {
+    size_t line = s.text.LineOf(pos), end = s.text.LineContentEnd(line);
+    if (pos >= end) return line + 1 < s.text.LineCount() ? s.text.LineStart(line + 1) : pos;
+    while (pos < end && !IsBlank(s.text.At(pos)))
+        ++pos;
+    while (pos < end && IsBlank(s.text.At(pos)))
+        ++pos;
+    return pos;
+}
+
+// Ctrl+Left: back over blanks to the start of the word before them; from a line's start, to the end of
+// the line before.
+size_t WordLeft(const EditState &s, size_t pos) {
+    size_t line = s.text.LineOf(pos), start = s.text.LineStart(line);
+    if (pos <= start) return line > 0 ? s.text.LineContentEnd(line - 1) : pos;
+    pos = std::min(pos, s.text.LineContentEnd(line));
+    while (pos > start && IsBlank(s.text.At(pos - 1)))
+        --pos;
+    while (pos > start && !IsBlank(s.text.At(pos - 1)))
+        --pos;
+    return pos;
+}
+
 // Puts the caret at pos; without extend the selection goes. Any move but Up and Down forgets the goal.
 void MoveCaret(EditState &s, size_t pos, bool extend, bool afterWrap = false) {
     s.caret = pos;
@@ -814,11 +843,11 @@ void DeleteForward(EditState &s) {
 }
 
 // Caret keys in a multiline edit move from the caret and drop the selection, unless Shift keeps its
-// anchor; they go by character, by row and by screenful.
+// anchor; they go by character (by word with Ctrl), by row and by screenful.
 void MultilineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
     switch (vk) {
-        case VK_LEFT: return MoveCaret(s, StepLeft(s, s.caret), extend);
-        case VK_RIGHT: return MoveCaret(s, StepRight(s, s.caret), extend);
+        case VK_LEFT: return MoveCaret(s, control ? WordLeft(s, s.caret) : StepLeft(s, s.caret), extend);
+        case VK_RIGHT: return MoveCaret(s, control ? WordRight(s, s.caret) : StepRight(s, s.caret), extend);
         case VK_UP: return MoveByRows(s, false, extend);
         case VK_DOWN: return MoveByRows(s, true, extend);
         case VK_HOME: return control ? MoveCaret(s, 0, extend) : MoveToRowEdge(s, false, extend);
@@ -829,13 +858,14 @@ void MultilineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
     }
 }
 
-// A single-line edit has one row: Up and Down act as Left and Right, Home and End go to the text's ends.
-void SingleLineCaretKey(EditState &s, WPARAM vk, bool extend) {
+// A single-line edit has one row: Up and Down act as Left and Right, Home and End go to the text's ends;
+// with Ctrl, all four go by words.
+void SingleLineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
     switch (vk) {
         case VK_LEFT:
-        case VK_UP: return MoveCaret(s, StepLeft(s, s.caret), extend);
+        case VK_UP: return MoveCaret(s, control ? WordLeft(s, s.caret) : StepLeft(s, s.caret), extend);
         case VK_RIGHT:
-        case VK_DOWN: return MoveCaret(s, StepRight(s, s.caret), extend);
+        case VK_DOWN: return MoveCaret(s, control ? WordRight(s, s.caret) : StepRight(s, s.caret), extend);
         case VK_HOME: return MoveCaret(s, 0, extend);
         case VK_END: return MoveCaret(s, s.text.Length(), extend);
         default: return;
@@ -848,7 +878,7 @@ LRESULT OnKeyDown(EditState &s, WPARAM vk) {
     } else if (s.multiline) {
         MultilineCaretKey(s, vk, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL));
     } else {
-        SingleLineCaretKey(s, vk, KeyHeld(VK_SHIFT));
+        SingleLineCaretKey(s, vk, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL));
     }
     return 0;
 }
@@ -920,6 +950,16 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 }  // namespace
+
+bool MultilineEditCaret(HWND hwnd, size_t &line, size_t &column) {
+    const EditState *s = StateOf(hwnd);
+    if (!s || !s->multiline) return false;
+    line = s->text.LineOf(s->caret);
+    column = 0;
+    for (size_t pos = s->text.LineStart(line); pos < s->caret; ++pos)
+        if (!IsLowSurrogate(s->text.At(pos))) ++column;
+    return true;
+}
 
 void RegisterEditClass() {
     RegisterSystemClass(u"edit", EditProc);

@@ -189,6 +189,13 @@ U16String ButtonLabel(HWND hwnd, int index) {
     return (b.state & TBSTATE_HIDDEN) ? U16String() : b.label;
 }
 
+bool ButtonOpensMenu(HWND hwnd, int index) {
+    SoftKeyBar *bar = BarOf(hwnd);
+    if (!bar || index < 0 || index >= (int)bar->buttons.size()) return false;
+    const Button &b = bar->buttons[index];
+    return b.data && (b.style & TBSTYLE_DROPDOWN);
+}
+
 bool PressSoftKey(HWND hwnd, int vk, bool down) {
     SoftKeyBar *bar = BarOf(hwnd);
     Window *w = FromHandle(hwnd);
@@ -218,6 +225,7 @@ class Bars : public SoftKeyBars {
 public:
     HWND BarFor(HWND topLevel) override { return FindBar(topLevel); }
     U16String Label(HWND bar, int index) override { return ButtonLabel(bar, index); }
+    bool OpensMenu(HWND bar, int index) override { return ButtonOpensMenu(bar, index); }
     bool Press(HWND bar, int vk, bool down) override { return PressSoftKey(bar, vk, down); }
 };
 

@@ -80,7 +80,8 @@ bool HeadlessScreen::NextInput(InputEvent &event) {
         InvalidateScreen();
         if (resized_) {
             resized_ = false;
-            event = InputEvent{InputEvent::Resize};
+            event = InputEvent();
+            event.kind = InputEvent::Resize;
             return true;
         }
     }

@@ -1,10 +1,13 @@
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/terminal/terminal_type.h"
 #include "platform/posix/base/win32_api.h"
+#include "platform/posix/controls/edit.h"
 #include "platform/posix/system/instance.h"
 #include "platform/posix/windowing/end_session.h"
 #include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/overlay.h"
+#include "platform/posix/windowing/soft_keys.h"
+#include "platform/posix/windowing/window.h"
 
 #include <clocale>
 #include <csignal>
@@ -109,9 +112,15 @@ int TerminalScreen::Rows() const {
     return rows_;
 }
 
+// Bracketed paste: the terminal marks pasted text, so that it can be taken as text and not as keys.
+constexpr char kPasteMarksOn[] = "\x1b[?2004h";
+constexpr char kPasteMarksOff[] = "\x1b[?2004l";
+
 void TerminalScreen::Restore() {
     if (!g_taken) return;
     g_taken = false;
+    ssize_t ignored = write(STDOUT_FILENO, kPasteMarksOff, sizeof kPasteMarksOff - 1);
+    (void)ignored;
     endwin();
 }
 
@@ -137,6 +146,8 @@ void TerminalScreen::Start() {
     meta(stdscr, TRUE);
     nodelay(stdscr, TRUE);
     getmaxyx(stdscr, rows_, cols_);
+    std::fputs(kPasteMarksOn, stdout);
+    std::fflush(stdout);
 }
 
 namespace {
@@ -222,23 +233,63 @@ void TerminalScreen::BringToFront() {
 void TerminalScreen::ReadKeys() {
     wint_t key;
     int kind;
+    std::deque<TerminalKey> decoded;
     while ((kind = get_wch(&key)) != ERR) {
         int code = int(key);
         if (kind == KEY_CODE_YES) {
             if (int named = KeyMap::NamedKeyFor(keyname(code))) code = named;
             if (code == KEY_RESIZE) getmaxyx(stdscr, rows_, cols_);
         }
-        read_.push_back(TerminalKey{code, kind == KEY_CODE_YES});
+        decoder_.Add(code, kind == KEY_CODE_YES, decoded);
     }
+    decoder_.Idle(decoded);
+    for (TerminalKey &k : decoded)
+        read_.push_back(std::move(k));
+}
+
+namespace {
+
+// What Esc and Enter press depends on what is in front.
+KeyContext ContextNow() {
+    KeyContext context;
+    context.boxShown = TopOverlay() != nullptr;
+    HWND active = ActiveTopLevel();
+    if (HWND bar = SoftKeyBarFor(active))
+        context.escapeCancels = !SoftKeyLabel(bar, 1).empty() && !SoftKeyOpensMenu(bar, 1);
+    Window *window = FromHandle(active);
+    HWND focus = GetFocus();
+    WCHAR className[16] = {};
+    bool oneLineField = focus && GetClassNameW(focus, className, 16) > 0 && lstrcmpiW(className, u"Edit") == 0 &&
+                        !(GetWindowLongW(focus, GWL_STYLE) & ES_MULTILINE);
+    context.enterConfirms = (window && window->dialog) || oneLineField;
+    return context;
+}
+
+}  // namespace
+
+bool TerminalScreen::InputWaiting() const {
+    return !pending_.empty() || !read_.empty();
+}
+
+U16String TerminalScreen::SoftKeyName(int index) const {
+    return index == 0 ? u"F1" : u"F2";
+}
+
+// Where the caret of the focused multiline edit stands, counted from 1 by the text's own lines.
+U16String TerminalScreen::TitleNote() const {
+    size_t line = 0, column = 0;
+    if (!MultilineEditCaret(GetFocus(), line, column)) return U16String();
+    std::string note = "Ln " + std::to_string(line + 1) + ", Col " + std::to_string(column + 1);
+    return U16String(note.begin(), note.end());
 }
 
 bool TerminalScreen::NextInput(InputEvent &event) {
     Start();
     for (;;) {
         if (pending_.empty() && !read_.empty()) {
-            keys_.SetBoxShown(TopOverlay() != nullptr);
+            keys_.SetContext(ContextNow());
             if (keys_.SoftKeyHeld() && !KeyIsDown(VK_TSOFT1)) keys_.ForgetHold();
-            keys_.Translate(read_.front().code, read_.front().isKeyCode, pending_);
+            keys_.Translate(read_.front(), pending_);
             read_.pop_front();
             continue;
         }
@@ -248,7 +299,8 @@ bool TerminalScreen::NextInput(InputEvent &event) {
             return true;
         }
         if (PendingEndSessionSignal()) {
-            event = InputEvent{InputEvent::Wake};
+            event = InputEvent();
+            event.kind = InputEvent::Wake;
             return true;
         }
         pollfd fds[3] = {
@@ -260,7 +312,8 @@ bool TerminalScreen::NextInput(InputEvent &event) {
             continue;
         }
         if (fds[2].fd >= 0 && (fds[2].revents & POLLIN)) {
-            event = InputEvent{InputEvent::Wake};
+            event = InputEvent();
+            event.kind = InputEvent::Wake;
             return true;
         }
         // A terminal that went away without a hangup signal (one that is ignored) ends the session too.

@@ -18,6 +18,9 @@ public:
     int Cols() const override;
     int Rows() const override;
     bool NextInput(InputEvent &event) override;
+    bool InputWaiting() const override;
+    U16String SoftKeyName(int index) const override;
+    U16String TitleNote() const override;
     void Present(const CellGrid &grid) override;
     void BringToFront() override;
     void SessionEnding() override;
@@ -29,16 +32,13 @@ public:
 private:
     void Start();  // takes the terminal, on the first frame
     void ReadKeys();
-    struct TerminalKey {
-        int code;
-        bool isKeyCode;
-    };
     bool CellShown(const CellGrid &grid, int col, int row) const;
 
     bool started_ = false;
     int cols_ = 80;
     int rows_ = 24;
     KeyMap keys_;
+    KeyDecoder decoder_;
     // Keys read but not yet turned into the phone's: each is turned when the events of the one before it
     // have been taken, so that it sees whether they brought up a box or a menu.
     std::deque<TerminalKey> read_;

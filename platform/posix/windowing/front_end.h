@@ -2,15 +2,17 @@
 // tests), and whether the screen it shows is out of date.
 #pragma once
 
+#include "platform/posix/base/utf16.h"
 #include "platform/posix/drawing/cell_grid.h"
 
 namespace posix {
 
 struct InputEvent {
-    enum Kind { Key, Resize, Wake } kind = Key;
+    enum Kind { Key, Resize, Wake, Text } kind = Key;
     int vk = 0;        // virtual key
     bool down = true;  // press or release
     char16_t ch = 0;   // the character the key types, if any (WM_CHAR after TranslateMessage)
+    U16String text;    // Text: characters typed all at once (a paste), every line break a CR
 };
 
 class FrontEnd {
@@ -21,6 +23,16 @@ public:
     virtual int Rows() const = 0;
     // Waits for the next input event. False when no more input will ever come.
     virtual bool NextInput(InputEvent &event) = 0;
+    // Whether input has arrived that NextInput has not given yet: the frame waits until it is taken.
+    virtual bool InputWaiting() const { return false; }
+    // The terminal key that presses a soft key (index 0 left, 1 right), shown beside its label; empty
+    // where the front end has the phone's own keys.
+    virtual U16String SoftKeyName(int index) const {
+        (void)index;
+        return U16String();
+    }
+    // Shown at the right end of the title row (where the caret is, say); empty for nothing.
+    virtual U16String TitleNote() const { return U16String(); }
     // Shows a finished frame.
     virtual void Present(const CellGrid &grid) = 0;
     // Asked to come to the front by another instance.

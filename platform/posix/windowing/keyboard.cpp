@@ -99,6 +99,18 @@ void DeliverKey(const InputEvent &event) {
     PostKeyMessage(target, event.down ? WM_KEYDOWN : WM_KEYUP, vk, KeyLParam(event.down), event.down ? event.ch : 0);
 }
 
+void DeliverText(const U16String &text) {
+    InvalidateScreen();
+    if (TopOverlay()) return;
+    HWND target = GetFocus();
+    if (!target) target = ActiveTopLevel();
+    if (!target) return;
+    // As an input method types: characters without key presses, through the queue, so that dialogs
+    // and the program's key filters see them as they see typing.
+    for (char16_t ch : text)
+        PostMessageW(target, WM_CHAR, WPARAM(ch), 1);
+}
+
 }  // namespace posix
 
 // Bit 15: the key is down now. Bit 0: it went down since the last call asked about it; asking clears it.

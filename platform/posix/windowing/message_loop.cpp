@@ -27,6 +27,7 @@ void HandleInput(const InputEvent &event) {
         case InputEvent::Resize: ResizeTopLevelWindows(); break;
         case InputEvent::Wake: break;
         case InputEvent::Key: DeliverKey(event); break;
+        case InputEvent::Text: DeliverText(event.text); break;
     }
 }
 
@@ -37,7 +38,8 @@ void WaitForInput() {
         if (HWND active = ActiveTopLevel()) SetForegroundWindow(active);
         if (frontEnd) frontEnd->BringToFront();
     }
-    PresentFrame();
+    // Keys that came together (a burst of typing) are all taken before the screen is drawn once.
+    if (!frontEnd || !frontEnd->InputWaiting()) PresentFrame();
     InputEvent event;
     if (!frontEnd || !frontEnd->NextInput(event)) {
         State().inputClosed = true;

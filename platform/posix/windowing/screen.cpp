@@ -118,6 +118,15 @@ void DrawTitleRow(CellGrid &grid, HWND active) {
         right = std::max(0, grid.Cols() - (int)busy.size());
         grid.Put(right, 0, busy, kAttrReverse | kAttrBold);
     }
+    // The front end's note stands left of the busy mark, and gives way to the title on a narrow screen.
+    if (FrontEnd *frontEnd = GetFrontEnd()) {
+        U16String note = frontEnd->TitleNote();
+        int width = note.empty() ? 0 : TextColumns(note) + 2;
+        if (width > 0 && right - width >= TextColumns(title) / 2 + 8) {
+            right -= width;
+            grid.Put(right, 0, u" " + note + u" ", kAttrReverse, right, right + width);
+        }
+    }
     grid.Put(1, 0, FittedTitle(title, right - 1), kAttrReverse | kAttrBold, 0, right);
 }
 
@@ -132,6 +141,12 @@ void DrawSoftKeyRow(CellGrid &grid, HWND active) {
     } else if (HWND bar = SoftKeyBarFor(active)) {
         left = SoftKeyLabel(bar, 0);
         right = SoftKeyLabel(bar, 1);
+    }
+    // A front end whose keys are not the phone's names the key beside each label, on the outer side.
+    if (FrontEnd *frontEnd = GetFrontEnd()) {
+        U16String leftKey = frontEnd->SoftKeyName(0), rightKey = frontEnd->SoftKeyName(1);
+        if (!left.empty() && !leftKey.empty()) left = leftKey + u" " + left;
+        if (!right.empty() && !rightKey.empty()) right = right + u" " + rightKey;
     }
     // While the left soft key is held its label says so.
     unsigned char leftAttr = kAttrReverse;

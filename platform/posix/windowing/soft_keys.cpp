@@ -23,6 +23,10 @@ U16String SoftKeyLabel(HWND bar, int index) {
     return Registered() ? Registered()->Label(bar, index) : U16String();
 }
 
+bool SoftKeyOpensMenu(HWND bar, int index) {
+    return Registered() && Registered()->OpensMenu(bar, index);
+}
+
 bool SoftKeyPress(HWND bar, int vk, bool down) {
     return Registered() && Registered()->Press(bar, vk, down);
 }

@@ -14,6 +14,8 @@ public:
     // The bar belonging to a top-level window or one of its descendants, or null.
     virtual HWND BarFor(HWND topLevel) = 0;
     virtual U16String Label(HWND bar, int index) = 0;  // index 0 left, 1 right
+    // Whether the key opens a menu rather than running a command.
+    virtual bool OpensMenu(HWND bar, int index) = 0;
     // False when the bar does not take this key.
     virtual bool Press(HWND bar, int vk, bool down) = 0;
 };
@@ -21,6 +23,7 @@ void RegisterSoftKeyBars(SoftKeyBars *bars);
 
 HWND SoftKeyBarFor(HWND topLevel);
 U16String SoftKeyLabel(HWND bar, int index);
+bool SoftKeyOpensMenu(HWND bar, int index);
 bool SoftKeyPress(HWND bar, int vk, bool down);
 
 }  // namespace posix
