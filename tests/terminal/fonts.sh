@@ -46,7 +46,7 @@ wait_for "Scrivel - untitled"
 # The chooser opens full screen on the first face in sorted order and on 15, the sample naming both.
 open_chooser
 screen | head -n 1 | grep -q "^ Select font" || fail "the title row"
-screen | tail -n 1 | grep -q "^ Done .* Cancel *$" || fail "the soft keys"
+screen | tail -n 1 | grep -q "^ F1 Done .* Cancel F2 *$" || fail "the soft keys"
 [ "$(spinner_after "Fontname:")" = "${faces[0]}" ] || fail "the first face: $(spinner_after "Fontname:")"
 [ "$(spinner_after "Fontsize:")" = "15" ] || fail "the first size: $(spinner_after "Fontsize:")"
 wait_for "Sample of selected"
