@@ -15,6 +15,8 @@
 namespace {
 
 // A message for the user about the start-up file, shown once MainWindow is on screen.
+// The file named at start-up that did not exist: the first Save under that path creates it.
+WCHAR FileToCreate[MAX_PATH] = {};
 LPCWSTR PendingStartupMessage = nullptr;
 LPCWSTR PendingStartupCaption = nullptr;
 UINT PendingStartupIcon = 0;
@@ -294,8 +296,18 @@ void OpenDocument(LPCWSTR path) {
     if (read.cutAtZero) ShowWarning(kCutAtZeroText);
 }
 
+// Save writes only over a file that exists; the one named at start-up is made, empty, just before its
+// first Save writes into it.
+void CreateFileNamedAtStartup() {
+    if (!FileToCreate[0] || wcscmp(FileToCreate, DocumentPath) != 0) return;
+    FileToCreate[0] = 0;
+    HANDLE file = CreateFileW(DocumentPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
 void SaveDocument() {
     if (!RestoreEditor(MainWindow)) return;
+    CreateFileNamedAtStartup();
     int length = 0;
     std::unique_ptr<char[]> bytes;
     if (!TextToSave(bytes, length)) return;
@@ -352,12 +364,18 @@ void ReadStartupFile(LPCWSTR commandLine) {
     ReadStatus status = ReadTextFile(DocumentPath, 0, read);
     if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.get())) status = ReadStatus::TooLarge;
     if (status != ReadStatus::Read) {
-        DocumentPath[0] = 0;
-        if (status == ReadStatus::TooLarge) {
-            PendingStartupMessage = kTooLargeText;
-            PendingStartupCaption = TEXT("Error");
-            PendingStartupIcon = MB_ICONERROR;
+        // A name that does not exist yet, in a folder that does, starts a new file under that name, as
+        // editors started from a shell do: the first Save creates it.
+        if (status == ReadStatus::CannotOpen && read.error == ERROR_FILE_NOT_FOUND) {
+            CopyPath(FileToCreate, DocumentPath);
+            return;
         }
+        // Anything else (a folder, a pipe, a device, a file that may not be read) is told, never quietly
+        // turned into an untitled document.
+        DocumentPath[0] = 0;
+        PendingStartupMessage = OpenFailureText(status, read.error, commandLine);
+        PendingStartupCaption = TEXT("Error");
+        PendingStartupIcon = MB_ICONERROR;
         return;
     }
     if (read.cutAtZero) {
@@ -378,4 +396,5 @@ void ResetTextFileState() {
     PendingStartupMessage = nullptr;
     PendingStartupCaption = nullptr;
     PendingStartupIcon = 0;
+    FileToCreate[0] = 0;
 }

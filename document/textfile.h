@@ -11,8 +11,9 @@ void SaveDocument();
 // Writes the editor's text to path and makes path the current document (Save As).
 void SaveDocumentAs(LPCWSTR path);
 
-// Start-up: reads the file named on the command line, if any; a file that cannot be opened leaves an
-// empty, untitled document.
+// Start-up: reads the file named on the command line, if any. A name that does not exist in a folder that
+// does becomes an empty document under that name, created by its first Save; any other file that cannot
+// be read leaves an empty, untitled document and a message for ReportStartupFileProblem.
 void ReadStartupFile(LPCWSTR commandLine);
 // Tells the user, once the window shows, what was wrong with the start-up file, if anything was.
 void ReportStartupFileProblem();

@@ -159,12 +159,15 @@ TEST_F(AppTest, StartUpWithACommandLineWithoutABackslashNamesTheWholeLine) {
     EXPECT_EQ(Title(), u"Scrivel - plain.txt");
 }
 
-TEST_F(AppTest, StartUpWithAMissingFileIsUntitledEmptyAndSilent) {
+TEST_F(AppTest, StartUpInAMissingFolderSaysSoAndIsUntitled) {
+    std::string box;
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Run(u"\\nowhere\\gone.txt");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_NE(box.find("does not exist"), std::string::npos) << box;
     EXPECT_EQ(Title(), u"Scrivel - untitled");
     EXPECT_EQ(std::u16string(DocumentPath), u"");
     EXPECT_EQ(EditorText(), u"");
-    EXPECT_EQ(screen.Text().find("Error"), std::string::npos);
 }
 
 }  // namespace

@@ -317,15 +317,69 @@ TEST_F(DocumentTest, AFileOverFourGigabytesAtStartUpGivesAnErrorAndAnEmptyDocume
     EXPECT_EQ(Title(), u"Scrivel - untitled");
 }
 
-TEST_F(DocumentTest, AStartUpFileHeldOpenElsewhereLeavesAnUntitledDocument) {
+TEST_F(DocumentTest, AStartUpFileHeldOpenElsewhereSaysSoAndLeavesAnUntitledDocument) {
     WriteFile("locked.txt", "x");
     // The start-up read shares nothing; a handle that shares nothing blocks it too.
     HANDLE other =
         CreateFileW(u"\\locked.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    std::string box;
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
     Run(u"\\locked.txt");
     CloseHandle(other);
+    EXPECT_NE(box.find("in use"), std::string::npos) << box;
     EXPECT_EQ(EditorText(), u"");
+    EXPECT_EQ(Title(), u"Scrivel - untitled");
+}
+
+TEST_F(DocumentTest, AStartUpNameThatDoesNotExistYetIsCreatedByTheFirstSave) {
+    std::u16string titleAtStart;
+    bool existsBeforeSave = true;
+    screen.Then([&] {
+        titleAtStart = Title();
+        existsBeforeSave = FileExists("new.txt");
+    });
+    screen.Type(u"fresh\rtext");
+    Menu({kFile, kSave});
+    Run(u"\\new.txt");
+    EXPECT_EQ(titleAtStart, u"Scrivel - new.txt");
+    EXPECT_FALSE(existsBeforeSave);
+    EXPECT_EQ(ReadFile("new.txt"), "fresh\r\ntext");
+    EXPECT_EQ(Title(), u"Scrivel - new.txt ");
+    EXPECT_FALSE(DirtyFlag);
+    EXPECT_EQ(screen.Text().find("Error"), std::string::npos);
+}
+
+TEST_F(DocumentTest, ANewStartUpNameIsCreatedOnlyBySaveAndEvenEmpty) {
+    // Typing and taking it back leaves nothing on disk; Save then makes the empty file.
+    bool existsBeforeSave = true;
+    screen.Type(u"x").Key(VK_TBACK).Then([&] { existsBeforeSave = FileExists("empty.txt"); });
+    Menu({kFile, kSave});
+    Run(u"\\empty.txt");
+    EXPECT_FALSE(existsBeforeSave);
+    ASSERT_TRUE(FileExists("empty.txt"));
+    EXPECT_EQ(ReadFile("empty.txt"), "");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\empty.txt");
+}
+
+TEST_F(DocumentTest, AStartUpFolderIsAnErrorAndTheDocumentUntitled) {
+    ASSERT_EQ(mkdir(RootPath("folder.txt").c_str(), 0755), 0);
+    std::string box;
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\folder.txt");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_NE(box.find("folder or a device"), std::string::npos) << box;
+    EXPECT_EQ(Title(), u"Scrivel - untitled");
+    EXPECT_EQ(std::u16string(DocumentPath), u"");
+}
+
+TEST_F(DocumentTest, AStartUpPipeIsAnErrorAndNeverBlocks) {
+    ASSERT_EQ(mkfifo(RootPath("pipe").c_str(), 0644), 0);
+    std::string box;
+    screen.Then([&] { box = screen.Text(); }).Key(VK_TSOFT1);
+    Run(u"\\pipe");
+    EXPECT_NE(box.find("Error"), std::string::npos) << box;
+    EXPECT_NE(box.find("folder or a device"), std::string::npos) << box;
     EXPECT_EQ(Title(), u"Scrivel - untitled");
 }
 
