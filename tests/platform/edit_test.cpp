@@ -927,4 +927,33 @@ TEST_F(EditTest, KeysTypedThroughTheMessageLoop) {
     EXPECT_EQ(Received().size(), 5u * 2);  // each of h, i, Enter, !, Backspace: EN_UPDATE and EN_CHANGE
 }
 
+// A paste arrives as text typed at once: each CR is Enter, which types the text's own line break, and
+// what typing would not put in stays out.
+TEST_F(EditTest, PastedTextIsTypedWithEnterForEachBreak) {
+    HWND edit = Make(kNoWrap, u"a\nb");
+    SetFocus(edit);
+    Caret(edit, 3);
+    Received();
+    posix::DeliverText(u"x\ry\t\x01z\x08");
+    EXPECT_EQ(Text(edit), u"a\nbx\ny\tz");
+    EXPECT_EQ(Sel(edit), Range(8, 8));
+    EXPECT_EQ(Received().size(), 3u * 2);  // "x", Enter, "y\tz": each EN_UPDATE and EN_CHANGE
+    // One undo takes the whole paste back, as it would typing in one place.
+    Send(edit, EM_UNDO);
+    EXPECT_EQ(Text(edit), u"a\nb");
+
+    // A one-line field takes neither the break nor the tab; a read-only edit takes nothing.
+    HWND field = Make(kSingleLine, u"");
+    SetFocus(field);
+    posix::DeliverText(u"one\rtwo\t");
+    EXPECT_EQ(Text(field), u"onetwo");
+    HWND readOnly = Make(kNoWrap | ES_READONLY, u"fixed");
+    SetFocus(readOnly);
+    posix::DeliverText(u"more");
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    EXPECT_EQ(Text(readOnly), u"fixed");
+}
+
 }  // namespace

@@ -230,10 +230,36 @@ void TerminalScreen::BringToFront() {
     }
 }
 
+// ncurses reads a byte a system call, which makes a large paste take seconds. Inside a paste, where no
+// key sequences are to be found but the end mark, the bytes are read here in large pieces instead; ncurses
+// has nothing held back at that point, as the last thing it gave was the '~' of the start mark.
+void TerminalScreen::ReadPastedBytes(std::deque<TerminalKey> &decoded) {
+    char buffer[1 << 16];
+    while (decoder_.Pasting()) {
+        pollfd fd{STDIN_FILENO, POLLIN, 0};
+        if (poll(&fd, 1, 0) <= 0 || !(fd.revents & POLLIN)) return;
+        ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) return;
+        for (ssize_t i = 0; i < n;) {
+            wchar_t ch = 0;
+            size_t used = std::mbrtowc(&ch, buffer + i, size_t(n - i), &pasteState_);
+            if (used == size_t(-2)) break;  // the character goes on in the next piece
+            if (used == size_t(-1)) {
+                pasteState_ = std::mbstate_t{};
+                ++i;  // a byte that is no character in this locale
+                continue;
+            }
+            i += used == 0 ? 1 : ssize_t(used);
+            decoder_.Add(int(ch), false, decoded);
+        }
+    }
+}
+
 void TerminalScreen::ReadKeys() {
     wint_t key;
     int kind;
     std::deque<TerminalKey> decoded;
+    ReadPastedBytes(decoded);
     while ((kind = get_wch(&key)) != ERR) {
         int code = int(key);
         if (kind == KEY_CODE_YES) {
@@ -241,6 +267,7 @@ void TerminalScreen::ReadKeys() {
             if (code == KEY_RESIZE) getmaxyx(stdscr, rows_, cols_);
         }
         decoder_.Add(code, kind == KEY_CODE_YES, decoded);
+        if (decoder_.Pasting()) ReadPastedBytes(decoded);
     }
     decoder_.Idle(decoded);
     for (TerminalKey &k : decoded)

@@ -6,6 +6,7 @@
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/terminal/keymap.h"
 
+#include <cwchar>
 #include <deque>
 #include <vector>
 
@@ -32,6 +33,7 @@ public:
 private:
     void Start();  // takes the terminal, on the first frame
     void ReadKeys();
+    void ReadPastedBytes(std::deque<TerminalKey> &decoded);
     bool CellShown(const CellGrid &grid, int col, int row) const;
 
     bool started_ = false;
@@ -39,6 +41,7 @@ private:
     int rows_ = 24;
     KeyMap keys_;
     KeyDecoder decoder_;
+    std::mbstate_t pasteState_{};  // the multibyte state of pasted bytes read past ncurses
     // Keys read but not yet turned into the phone's: each is turned when the events of the one before it
     // have been taken, so that it sees whether they brought up a box or a menu.
     std::deque<TerminalKey> read_;

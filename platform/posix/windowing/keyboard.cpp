@@ -99,16 +99,56 @@ void DeliverKey(const InputEvent &event) {
     PostKeyMessage(target, event.down ? WM_KEYDOWN : WM_KEYUP, vk, KeyLParam(event.down), event.down ? event.ch : 0);
 }
 
+namespace {
+
+// A control that keeps a text selection (an edit control) and may be typed into.
+bool TakesTypedRuns(HWND hwnd) {
+    return (SendMessageW(hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) &&
+           !(GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY);
+}
+
+}  // namespace
+
 void DeliverText(const U16String &text) {
     InvalidateScreen();
     if (TopOverlay()) return;
     HWND target = GetFocus();
     if (!target) target = ActiveTopLevel();
     if (!target) return;
-    // As an input method types: characters without key presses, through the queue, so that dialogs
-    // and the program's key filters see them as they see typing.
-    for (char16_t ch : text)
-        PostMessageW(target, WM_CHAR, WPARAM(ch), 1);
+    if (!TakesTypedRuns(target)) {
+        // As an input method types: characters without key presses, through the queue, so that dialogs
+        // and the program's key filters see them as they see typing.
+        for (char16_t ch : text)
+            PostMessageW(target, WM_CHAR, WPARAM(ch), 1);
+        return;
+    }
+    // Into an edit control, a run of characters typed one by one ends as the same text, selection and
+    // undo step as the run put in at once, which costs a notification a run rather than one a character.
+    // A line break is Enter, typed as the character, so that the control breaks the line its own way.
+    size_t at = 0;
+    while (at < text.size()) {
+        HWND focus = GetFocus();
+        if (!focus) return;
+        if (text[at] == u'\r') {
+            SendMessageW(focus, WM_CHAR, WPARAM(u'\r'), 1);
+            ++at;
+            continue;
+        }
+        size_t end = text.find(u'\r', at);
+        if (end == U16String::npos) end = text.size();
+        // What typing would not put in (control characters, and a tab outside a multiline edit) stays out.
+        bool tabs = (GetWindowLongW(focus, GWL_STYLE) & ES_MULTILINE) != 0;
+        U16String run;
+        for (size_t i = at; i < end; ++i)
+            if ((text[i] >= 0x20 && text[i] != 0x7F) || (text[i] == u'\t' && tabs)) run += text[i];
+        if (TakesTypedRuns(focus)) {
+            SendMessageW(focus, EM_REPLACESEL, TRUE, (LPARAM)run.c_str());
+        } else {
+            for (char16_t ch : run)
+                SendMessageW(focus, WM_CHAR, WPARAM(ch), 1);
+        }
+        at = end;
+    }
 }
 
 }  // namespace posix
