@@ -5,6 +5,7 @@
 #include "platform/posix/system/codepage.h"
 #include "platform/posix/base/options.h"
 #include "platform/posix/resources/resource_loader.h"
+#include "platform/posix/system/instance.h"
 #include "platform/posix/terminal/terminal.h"
 #include "platform/posix/terminal/terminal_type.h"
 #include "platform/posix/windowing/front_end.h"
@@ -199,5 +200,12 @@ int main(int argc, char **argv) {
     int result = wWinMain(GetModuleHandleW(nullptr), nullptr, commandLine.data(), SW_SHOW);
     posix::SetFrontEnd(nullptr);
     posix::TerminalScreen::Restore();
+    // The program hands over to the running editor without a word; a shell user is told in one line,
+    // since the running one may be in another terminal.
+    if (posix::HandedForegroundToAnother()) {
+        std::string line = "another instance is already running and was brought to the front";
+        if (args.haveFile) line += "; " + args.file + " was not opened";
+        std::fprintf(stderr, "scrivel: %s\n", line.c_str());
+    }
     return result;
 }

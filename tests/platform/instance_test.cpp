@@ -220,7 +220,9 @@ TEST_F(Instances, AnotherProcessFindsTheAnnouncedClassAndBringsItForward) {
     EXPECT_EQ(posix::FindRemoteWindowClass(u"EXAMPLE"), window);  // class names ignore case
     EXPECT_EQ(posix::FindRemoteWindowClass(u"Other"), 0);
     EXPECT_EQ(posix::FindRemoteWindowClass(u"Exam"), 0);
+    EXPECT_FALSE(posix::HandedForegroundToAnother());
     EXPECT_TRUE(posix::AskRemoteToForeground(window));
+    EXPECT_TRUE(posix::HandedForegroundToAnother());  // for the launcher to say so
     finished.Give();
     EXPECT_EQ(ExitStatus(window), 0);
 

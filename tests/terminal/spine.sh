@@ -28,15 +28,25 @@ screen | grep -qF "Scrivel - " || fail "About text"
 tmux send-keys -t "$session" Enter
 wait_gone "1.0.0.2"
 
-# A second start while the first runs: exit code 0 at once, nothing drawn.
+# A second start while the first runs: exit code 0 at once, nothing drawn, one line saying that another
+# instance runs and the file was not opened; the first keeps its text.
+tmux send-keys -t "$session" -l "kept text"
+wait_for "untitled *"
 second_out="$work/second.out"
 XDG_RUNTIME_DIR="$work/run" timeout 20 "$binary" --root "$work/root" --registry "$work/registry.reg" \
-  >"$second_out" 2>&1 </dev/null && second=0 || second=$?
+  "$work/root/other.txt" >"$second_out" 2>&1 </dev/null && second=0 || second=$?
 [ "$second" = 0 ] || fail "the second start ended with $second"
-[ ! -s "$second_out" ] || fail "the second start wrote to the terminal: $(cat "$second_out")"
+[ "$(wc -l < "$second_out")" = 1 ] || fail "the second start wrote other than one line: $(cat "$second_out")"
+grep -q "another instance is already running" "$second_out" || fail "the second start's line: $(cat "$second_out")"
+grep -qF "other.txt was not opened" "$second_out" || fail "the line names no file: $(cat "$second_out")"
+[ ! -e "$work/root/other.txt" ] || fail "the second start made the file"
+screen | grep -qF "kept text" || fail "the first instance lost its text"
+screen | head -n 1 | grep -qF "Scrivel - untitled *" || fail "the first instance's title"
 
 tmux send-keys -t "$session" F2
 wait_for "6  Quit"
 tmux send-keys -t "$session" 6
+wait_for "discard"
+tmux send-keys -t "$session" F1
 wait_for "exit=0"
 echo "PASS: first screen, menu, About, second start and Quit"

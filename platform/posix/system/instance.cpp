@@ -35,6 +35,7 @@ namespace {
 // ---------------------------------------------------------------------------------------------------
 
 std::atomic<int> pendingRequests{0};
+bool handedToAnother = false;   // this process asked another to come forward
 int requestPipe[2] = {-1, -1};  // read end, write end
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free counter");
 
@@ -304,7 +305,13 @@ bool AskRemoteToForeground(int pid) {
         announced = live == pid;
         return !announced;
     });
-    return announced && kill(pid, SIGUSR1) == 0;
+    if (!announced || kill(pid, SIGUSR1) != 0) return false;
+    handedToAnother = true;
+    return true;
+}
+
+bool HandedForegroundToAnother() {
+    return handedToAnother;
 }
 
 bool TakeForegroundRequest() {
@@ -327,6 +334,7 @@ void ResetInstances() {
     ResetMutexes();
     RemoveOwnAnnouncements();
     pendingRequests = 0;
+    handedToAnother = false;
     DrainPipe();
 }
 

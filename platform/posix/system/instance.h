@@ -15,6 +15,8 @@ void UnpublishWindowClass(const U16String &className);
 int FindRemoteWindowClass(const U16String &className);
 // Asks that process to bring its window forward. False when it is gone.
 bool AskRemoteToForeground(int pid);
+// Whether this process has asked another to bring its window forward.
+bool HandedForegroundToAnother();
 // True once for each request from another process to come forward since the last call.
 bool TakeForegroundRequest();
 // A descriptor that becomes readable when such a request arrives, for a front end's wait; -1 if none.
