@@ -1,6 +1,7 @@
 #include "document/text_bytes.h"
 
 #include "editing/editor.h"
+#include "shell/wait_cursor.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +9,8 @@
 
 // The editor's text narrowed to one byte a character; an empty text gives no bytes, to be written as such.
 Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
+    // Taking a large text out of the editor is the first long step of a save: the user sees it start.
+    WaitCursor wait;
     length = std::max(GetWindowTextLengthW(EditorControl), 0);
     try {
         if (length == 0) {

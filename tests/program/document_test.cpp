@@ -2,6 +2,7 @@
 #include "document/textfile.h"
 #include "tests/program/harness.h"
 #include "tests/support/allocation_budget.h"
+#include "platform/posix/windowing/screen.h"
 
 #include <filesystem>
 #include <sys/mount.h>
@@ -381,6 +382,27 @@ TEST_F(DocumentTest, AStartUpPipeIsAnErrorAndNeverBlocks) {
     EXPECT_NE(box.find("Error"), std::string::npos) << box;
     EXPECT_NE(box.find("folder or a device"), std::string::npos) << box;
     EXPECT_EQ(Title(), u"Scrivel - untitled");
+}
+
+// The wait cursor is up before Save takes the text out of the editor, the first long step, not only
+// once the file is written.
+bool g_waitShownAtGetText = false;
+WNDPROC g_editorProc = nullptr;
+LRESULT CALLBACK WatchGetText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETTEXT) g_waitShownAtGetText = posix::WaitCursorShown();
+    return CallWindowProcW(g_editorProc, hwnd, message, wParam, lParam);
+}
+
+TEST_F(DocumentTest, SaveShowsTheWaitCursorBeforeTakingTheText) {
+    WriteFile("wait.txt", "text");
+    g_waitShownAtGetText = false;
+    screen.Type(u"more").Then(
+        [] { g_editorProc = (WNDPROC)SetWindowLongPtrW(EditorControl, GWLP_WNDPROC, (LONG_PTR)WatchGetText); });
+    Menu({kFile, kSave});
+    Run(u"\\wait.txt");
+    EXPECT_TRUE(g_waitShownAtGetText);
+    EXPECT_FALSE(posix::WaitCursorShown());
+    EXPECT_EQ(ReadFile("wait.txt"), "moretext");
 }
 
 }  // namespace
