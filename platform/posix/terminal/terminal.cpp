@@ -170,6 +170,9 @@ bool TerminalScreen::CellShown(const CellGrid &grid, int col, int row) const {
 // Only the cells that changed go to ncurses, which sends the terminal what changed on its picture in
 // one write at the refresh.
 void TerminalScreen::Present(const CellGrid &grid) {
+    // A terminal given back (the session is ending, and a rescue may still be written with the wait
+    // cursor up) is drawn on no more: a refresh would take it over again.
+    if (started_ && !g_taken) return;
     Start();
     int rows = std::min(grid.Rows(), rows_), cols = std::min(grid.Cols(), cols_);
     if (shownCols_ != grid.Cols() || shown_.size() != size_t(grid.Cols()) * size_t(grid.Rows())) shown_.clear();
