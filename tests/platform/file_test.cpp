@@ -309,15 +309,7 @@ TEST_F(Files, AttributesFollowWhatLinuxKnows) {
     EXPECT_EQ(AttributeError(u"\\a?.txt"), DWORD(ERROR_INVALID_NAME));
 }
 
-// Runs body as a user who owns nothing in the test folders: root may write anything, so read-only
-// attributes can only be seen by someone else.
-template <class Body>
-int RunAsAnotherUser(Body body) {
-    return scratch::RunInChild([&] {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 100;
-        return body();
-    });
-}
+using scratch::RunAsAnotherUser;
 
 TEST_F(Files, FilesTheUserMayNotWriteAreReadOnly) {
     chmod(root_.Path().c_str(), 0755);

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <grp.h>
 #include <ftw.h>
 #include <sstream>
 #include <string>
@@ -94,6 +95,16 @@ int RunInChild(Body body) {
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+// Runs body as a user who owns nothing in the test folders: root may write anything, so read-only
+// attributes can only be seen by someone else.
+template <class Body>
+int RunAsAnotherUser(Body body) {
+    return RunInChild([&] {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 100;
+        return body();
+    });
 }
 
 // A test whose device root is a throw-away folder of its own.

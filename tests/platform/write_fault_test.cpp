@@ -7,10 +7,9 @@
 #include "platform/posix/base/options.h"
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/registry.h"
-#include "platform/posix/system/file_io.h"
+#include "tests/support/file_faults.h"
 #include "tests/platform/scratch.h"
 
-#include <cerrno>
 #include <dirent.h>
 #include <set>
 #include <string>
@@ -18,75 +17,13 @@
 
 namespace {
 
-using posix::FileCall;
-using posix::FileFault;
+using faults::CallName;
+using faults::Failure;
+using faults::FailureName;
+using faults::FileCall;
+using faults::Injector;
+using faults::kNoTarget;
 using Bytes = std::vector<BYTE>;
-
-const char *CallName(FileCall call) {
-    switch (call) {
-        case FileCall::kOpen: return "open";
-        case FileCall::kWrite: return "write";
-        case FileCall::kFlush: return "flush";
-        case FileCall::kTruncate: return "truncate";
-        case FileCall::kRename: return "rename";
-        case FileCall::kClose: return "close";
-    }
-    return "?";
-}
-
-// How the chosen call fails.
-enum class Failure { kIoError, kDiskFull, kHalfWrite };
-
-const char *FailureName(Failure failure) {
-    switch (failure) {
-        case Failure::kIoError: return "EIO";
-        case Failure::kDiskFull: return "ENOSPC";
-        case Failure::kHalfWrite: return "half write";
-    }
-    return "?";
-}
-
-// Fails the call numbered target (from 0) as failure says; a half write writes half the bytes asked and
-// the write after it finds the disk full. Records every call it sees.
-class Injector {
-public:
-    Injector(size_t target, Failure failure) : target_(target), failure_(failure) {
-        posix::SetFileFaultHook([this](FileCall call) { return Next(call); });
-    }
-    ~Injector() { posix::SetFileFaultHook(nullptr); }
-    Injector(const Injector &) = delete;
-    Injector &operator=(const Injector &) = delete;
-
-    const std::vector<FileCall> &Calls() const { return calls_; }
-    bool Fired() const { return fired_; }
-
-private:
-    FileFault Next(FileCall call) {
-        size_t index = calls_.size();
-        calls_.push_back(call);
-        if (halfWritten_ && call == FileCall::kWrite) {
-            halfWritten_ = false;
-            return FileFault{ENOSPC};
-        }
-        if (index != target_) return FileFault();
-        fired_ = true;
-        if (failure_ == Failure::kHalfWrite) {
-            if (call != FileCall::kWrite) return FileFault{EIO};
-            halfWritten_ = true;
-            return FileFault{0, halfSize_};
-        }
-        return FileFault{failure_ == Failure::kIoError ? EIO : ENOSPC};
-    }
-
-    size_t target_;
-    Failure failure_;
-    std::vector<FileCall> calls_;
-    bool fired_ = false;
-    bool halfWritten_ = false;
-    size_t halfSize_ = 700;  // bytes of the first write that reach the disk
-};
-
-constexpr size_t kNoTarget = SIZE_MAX;
 
 class WriteFaults : public ::testing::Test {
 protected:

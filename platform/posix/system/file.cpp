@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace posix {
 
@@ -25,8 +26,8 @@ DWORD WriteError(int error) {
 
 class FileObject : public KernelObject {
 public:
-    FileObject(int fd, DWORD access, DWORD share, dev_t device, ino_t inode)
-        : fd(fd), access(access), share(share), device(device), inode(inode) {}
+    FileObject(int fd, std::string path, DWORD access, DWORD share, dev_t device, ino_t inode)
+        : fd(fd), path(std::move(path)), access(access), share(share), device(device), inode(inode) {}
     ~FileObject() override {
         if (fd >= 0) close(fd);
     }
@@ -40,9 +41,10 @@ public:
     bool CanWrite() const { return access & GENERIC_WRITE; }
 
     int fd;
-    const DWORD access;  // GENERIC_READ and GENERIC_WRITE bits asked for
-    const DWORD share;   // FILE_SHARE_* granted to later opens
-    const dev_t device;  // identity of the file, for the share check
+    const std::string path;  // the Linux path it was opened by, for its attributes; empty for standard handles
+    const DWORD access;      // GENERIC_READ and GENERIC_WRITE bits asked for
+    const DWORD share;       // FILE_SHARE_* granted to later opens
+    const dev_t device;      // identity of the file, for the share check
     const ino_t inode;
 };
 
@@ -76,6 +78,17 @@ bool IsOpen(const struct stat &st) {
         if (file && file->device == st.st_dev && file->inode == st.st_ino) open = true;
     });
     return open;
+}
+
+// A file held by a handle that does not share deletion can be neither renamed nor replaced.
+bool HeldAgainstDeletion(const struct stat &st) {
+    bool held = false;
+    ForEachHandle([&](KernelObject &object) {
+        auto *file = dynamic_cast<FileObject *>(&object);
+        if (file && file->device == st.st_dev && file->inode == st.st_ino && !(file->share & FILE_SHARE_DELETE))
+            held = true;
+    });
+    return held;
 }
 
 int AccessFlags(DWORD access) {
@@ -123,8 +136,29 @@ bool KnownNotRegular(const std::string &path, DWORD creation) {
     return creation != CREATE_NEW && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD creation, DWORD flagsAndAttributes) {
+// A file made from a template takes the template's attributes. On Linux those are its permission bits,
+// its owner and its group: a new file that is to stand in for another (a safe save renames it over the
+// old one) must not let other users read what they could not, nor change hands. Where the owner or the
+// group cannot be kept (only the superuser gives files away), the new file is not made at all: a caller
+// that needs the same owner learns so, and one that does not can create without a template.
+DWORD ApplyTemplate(int fd, const FileObject &model) {
+    struct stat wanted, made;
+    if (fstat(model.fd, &wanted) != 0 || fstat(fd, &made) != 0) return ErrorFromErrno(errno, std::string());
+    if ((wanted.st_uid != made.st_uid || wanted.st_gid != made.st_gid) && fchown(fd, wanted.st_uid, wanted.st_gid) != 0)
+        return ERROR_ACCESS_DENIED;
+    if (fchmod(fd, wanted.st_mode & 0777) != 0) return ErrorFromErrno(errno, std::string());
+    return ERROR_SUCCESS;
+}
+
+HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD creation, DWORD flagsAndAttributes,
+                       HANDLE templateFile) {
     if (KnownNotRegular(path, creation)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    const FileObject *model = nullptr;
+    if (templateFile && templateFile != INVALID_HANDLE_VALUE) {
+        model = LookupHandleAs<FileObject>(templateFile);
+        if (!model) return Fail(ERROR_INVALID_HANDLE, INVALID_HANDLE_VALUE);
+        if (!model->CanRead()) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    }
     mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     Opened opened;
     if (!OpenForDisposition(path, AccessFlags(access), creation, mode, opened))
@@ -138,6 +172,14 @@ HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD
         close(opened.fd);
         return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
     }
+    // The template counts only for a file this call made; an existing file keeps what it has.
+    if (model && !opened.existed) {
+        if (DWORD error = ApplyTemplate(opened.fd, *model); error != ERROR_SUCCESS) {
+            close(opened.fd);
+            unlink(path.c_str());
+            return Fail(error, INVALID_HANDLE_VALUE);
+        }
+    }
     bool truncate = opened.existed && (creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING);
     if (truncate && FileTruncate(opened.fd, 0) != 0) {
         int error = errno;
@@ -146,7 +188,7 @@ HANDLE OpenRegularFile(const std::string &path, DWORD access, DWORD share, DWORD
     }
     // The descriptor was opened non-blocking only so that the open itself could not wait.
     fcntl(opened.fd, F_SETFL, fcntl(opened.fd, F_GETFL) & ~O_NONBLOCK);
-    HANDLE handle = InsertHandle(std::make_unique<FileObject>(opened.fd, access, share, st.st_dev, st.st_ino));
+    HANDLE handle = InsertHandle(std::make_unique<FileObject>(opened.fd, path, access, share, st.st_dev, st.st_ino));
     bool reportExisting = opened.existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS);
     SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
@@ -205,12 +247,12 @@ void ResetFiles() {
 using namespace posix;
 
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD flags,
-                   HANDLE) {
+                   HANDLE templateFile) {
     if (!CheckDevicePath(name, Wildcards::kRefused)) return INVALID_HANDLE_VALUE;
     if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING ||
         (creation == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)))
         return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-    return OpenRegularFile(DevicePathToLinux(name), access, shareMode, creation, flags);
+    return OpenRegularFile(DevicePathToLinux(name), access, shareMode, creation, flags, templateFile);
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
@@ -313,6 +355,128 @@ BOOL FlushFileBuffers(HANDLE handle) {
     return TRUE;
 }
 
+BOOL GetFileTime(HANDLE handle, FILETIME *creation, FILETIME *lastAccess, FILETIME *lastWrite) {
+    FileObject *file = FileFromHandle(handle);
+    if (!file) return FALSE;
+    struct stat st;
+    if (fstat(file->fd, &st) != 0) return Fail(ErrorFromErrno(errno, std::string()), FALSE);
+    // Linux keeps no creation time that every file system reports; the last change stands for it, as in
+    // the directory listings.
+    if (creation) *creation = FileTimeOf(st.st_mtim);
+    if (lastAccess) *lastAccess = FileTimeOf(st.st_atim);
+    if (lastWrite) *lastWrite = FileTimeOf(st.st_mtim);
+    return TRUE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
+    FileObject *file = FileFromHandle(handle);
+    if (!file) return FALSE;
+    if (!information) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    struct stat st;
+    if (fstat(file->fd, &st) != 0) return Fail(ErrorFromErrno(errno, std::string()), FALSE);
+    bool writable = file->path.empty() ? file->CanWrite() : access(file->path.c_str(), W_OK) == 0;
+    struct statvfs fs {};
+    unsigned long fsFlags = fstatvfs(file->fd, &fs) == 0 ? fs.f_flag : 0;
+    BY_HANDLE_FILE_INFORMATION info{};
+    info.dwFileAttributes = AttributesOf(st, writable, fsFlags);
+    info.ftCreationTime = FileTimeOf(st.st_mtim);
+    info.ftLastAccessTime = FileTimeOf(st.st_atim);
+    info.ftLastWriteTime = FileTimeOf(st.st_mtim);
+    info.dwVolumeSerialNumber = DWORD(st.st_dev);
+    info.nFileSizeHigh = DWORD(uint64_t(st.st_size) >> 32);
+    info.nFileSizeLow = DWORD(uint64_t(st.st_size));
+    info.nNumberOfLinks = DWORD(st.st_nlink);
+    info.nFileIndexHigh = DWORD(uint64_t(st.st_ino) >> 32);
+    info.nFileIndexLow = DWORD(uint64_t(st.st_ino));
+    *information = info;
+    return TRUE;
+}
+
+namespace {
+
+// Makes a folder's entries durable: a renamed file is on the disk under its new name only once its
+// folder is.
+bool FlushFolder(const std::string &folder) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int result = FileFlush(fd), error = errno;
+    close(fd);
+    errno = error;
+    return result == 0;
+}
+
+// A move between file systems, allowed by MOVEFILE_COPY_ALLOWED: the bytes are copied to the new name
+// (replacing what is there), and the old name is removed only once the copy is whole.
+bool CopyThenRemove(const std::string &from, const std::string &to, bool writeThrough) {
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st;
+    int out =
+        fstat(in, &st) == 0 ? FileOpen(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777) : -1;
+    bool ok = out >= 0;
+    char buffer[65536];
+    while (ok) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            ssize_t w = FileWrite(out, buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w == 0) errno = ENOSPC;
+            ok = w > 0;
+            if (ok) done += w;
+        }
+    }
+    int error = errno;
+    if (ok && writeThrough && FileFlush(out) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (out >= 0 && FileClose(out) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    close(in);
+    if (ok) return unlink(from.c_str()) == 0;
+    errno = error;
+    return false;
+}
+
+}  // namespace
+
+// Win32's rules first (a read-only or open file is not replaced, nor a folder), then one rename, which
+// Linux makes atomic: the new name shows the old file or the moved one, never neither.
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags) {
+    if (!newName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (!CheckDevicePath(existing, Wildcards::kRefused) || !CheckDevicePath(newName, Wildcards::kRefused)) return FALSE;
+    std::string from = DevicePathToLinux(existing), to = DevicePathToLinux(newName);
+    struct stat source, target;
+    if (lstat(from.c_str(), &source) != 0) return Fail(ErrorFromErrno(errno, from), FALSE);
+    if (HeldAgainstDeletion(source)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    bool replaces = lstat(to.c_str(), &target) == 0;
+    if (replaces && !(source.st_dev == target.st_dev && source.st_ino == target.st_ino)) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+        if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        if (!S_ISLNK(target.st_mode) && access(to.c_str(), W_OK) != 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        if (HeldAgainstDeletion(target)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    }
+    bool writeThrough = flags & MOVEFILE_WRITE_THROUGH;
+    int result = (flags & MOVEFILE_REPLACE_EXISTING) ? FileRename(from.c_str(), to.c_str())
+                                                     : FileRenameNoReplace(from.c_str(), to.c_str());
+    if (result != 0 && errno == EXDEV) {
+        if (!(flags & MOVEFILE_COPY_ALLOWED) || !S_ISREG(source.st_mode)) return Fail(ERROR_NOT_SAME_DEVICE, FALSE);
+        if (!CopyThenRemove(from, to, writeThrough)) return Fail(ErrorFromErrno(errno, to), FALSE);
+        return TRUE;
+    }
+    if (result != 0) return Fail(errno == EEXIST ? DWORD(ERROR_ALREADY_EXISTS) : ErrorFromErrno(errno, to), FALSE);
+    // The move has happened; a folder that cannot be flushed is reported, as the caller asked to know.
+    if (writeThrough && !FlushFolder(ParentOf(to))) return Fail(WriteError(errno), FALSE);
+    return TRUE;
+}
+
 DWORD GetFileAttributesW(LPCWSTR name) {
     if (!CheckDevicePath(name, Wildcards::kRefused)) return INVALID_FILE_ATTRIBUTES;
     std::string path = DevicePathToLinux(name);
@@ -322,7 +486,12 @@ DWORD GetFileAttributesW(LPCWSTR name) {
     size_t length = wcslen(name);
     bool asFolder = name[length - 1] == u'\\' || name[length - 1] == u'/';
     if (asFolder && !S_ISDIR(st.st_mode)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
-    return FileAttributesAt(AT_FDCWD, path.c_str(), st);
+    DWORD attributes = FileAttributesAt(AT_FDCWD, path.c_str(), st);
+    // A symbolic link is a reparse point, as on NTFS; the other attributes are those of what it leads to.
+    struct stat own;
+    if (!asFolder && lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode))
+        attributes = (attributes & ~DWORD(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_REPARSE_POINT;
+    return attributes;
 }
 
 BOOL DeleteFileW(LPCWSTR name) {
@@ -359,7 +528,7 @@ HANDLE GetStdHandle(DWORD which) {
     int copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
     if (copy < 0) return nullptr;
     DWORD access = fd == 0 ? GENERIC_READ : GENERIC_WRITE;
-    handle = InsertHandle(
-        std::make_unique<FileObject>(copy, access, FILE_SHARE_READ | FILE_SHARE_WRITE, st.st_dev, st.st_ino));
+    handle = InsertHandle(std::make_unique<FileObject>(copy, std::string(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                       st.st_dev, st.st_ino));
     return handle;
 }

@@ -27,19 +27,12 @@ public:
     size_t next = 0;  // the entry FindNextFileW returns
 };
 
-// 100-nanosecond steps since 1601, as Win32 counts time.
-FILETIME ToFileTime(const timespec &t) {
-    constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ULL;
-    uint64_t ticks = (uint64_t(t.tv_sec) + kSecondsFrom1601To1970) * 10000000ULL + uint64_t(t.tv_nsec) / 100;
-    return FILETIME{DWORD(ticks), DWORD(ticks >> 32)};
-}
-
 WIN32_FIND_DATAW MakeEntry(const U16String &name, const struct stat &st, DWORD attributes) {
     WIN32_FIND_DATAW data{};
     data.dwFileAttributes = attributes;
-    data.ftCreationTime = ToFileTime(st.st_mtim);
-    data.ftLastAccessTime = ToFileTime(st.st_atim);
-    data.ftLastWriteTime = ToFileTime(st.st_mtim);
+    data.ftCreationTime = FileTimeOf(st.st_mtim);
+    data.ftLastAccessTime = FileTimeOf(st.st_atim);
+    data.ftLastWriteTime = FileTimeOf(st.st_mtim);
     if (S_ISREG(st.st_mode)) {
         data.nFileSizeHigh = DWORD(uint64_t(st.st_size) >> 32);
         data.nFileSizeLow = DWORD(uint64_t(st.st_size));

@@ -149,6 +149,12 @@ std::string ParentOf(const std::string &linuxPath) {
     return path.substr(0, slash);
 }
 
+FILETIME FileTimeOf(const timespec &time) {
+    constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ULL;
+    uint64_t ticks = (uint64_t(time.tv_sec) + kSecondsFrom1601To1970) * 10000000ULL + uint64_t(time.tv_nsec) / 100;
+    return FILETIME{DWORD(ticks), DWORD(ticks >> 32)};
+}
+
 DWORD ErrorFromErrno(int error, const std::string &linuxPath) {
     switch (error) {
         case ENOENT: {
@@ -169,6 +175,7 @@ DWORD ErrorFromErrno(int error, const std::string &linuxPath) {
         case EBADF: return ERROR_INVALID_HANDLE;
         case EINVAL: return ERROR_INVALID_PARAMETER;
         case EIO: return ERROR_WRITE_FAULT;
+        case EXDEV: return ERROR_NOT_SAME_DEVICE;
         default: return ERROR_ACCESS_DENIED;  // EACCES, EPERM, EROFS, EISDIR, ENXIO, ETXTBSY, EBUSY ...
     }
 }

@@ -30,6 +30,9 @@ bool CheckDevicePath(LPCWSTR path, Wildcards wildcards);
 // ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND when it does not.
 DWORD ErrorFromErrno(int error, const std::string &linuxPath);
 
+// A Linux time as Win32 counts it: 100-nanosecond steps since 1601.
+FILETIME FileTimeOf(const timespec &time);
+
 // The Linux folder holding linuxPath ("/" for a name at the top).
 std::string ParentOf(const std::string &linuxPath);
 
