@@ -56,26 +56,37 @@ bool WriteAndFlush(HANDLE file, const char *bytes, DWORD length) {
     return FlushFileBuffers(file) != FALSE;
 }
 
-enum class Outcome { Written, FolderRefused };
+// The error of the call that just failed; one that failed without saying why must not read as success.
+DWORD LastFailure() {
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
 
 // A new file in the folder, never one that is there already; a copy that could not be written whole is
-// removed, as it would mislead more than help.
-Outcome WriteRescueIn(const WString &folder, const WString &stem, const char *bytes, DWORD length, WString &path) {
+// removed, as it would mislead more than help. False, with the reason in error, when the folder refused.
+bool WriteCopyIn(const WString &folder, const WString &stem, const char *bytes, DWORD length, WString &path,
+                 DWORD &error) {
     for (int number = 0; number < kNumbersTried; ++number) {
         path = RescueName(folder, stem, number);
-        if (path.size() >= MAX_PATH) return Outcome::FolderRefused;
+        if (path.size() >= MAX_PATH) {
+            error = ERROR_FILENAME_EXCED_RANGE;
+            return false;
+        }
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            DWORD error = GetLastError();
+            error = LastFailure();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-            return Outcome::FolderRefused;
+            return false;
         }
         bool written = WriteAndFlush(file, bytes, length);
-        if (CloseHandle(file) && written) return Outcome::Written;
+        if (!written) error = LastFailure();
+        bool closed = CloseHandle(file) != FALSE;
+        if (written && !closed) error = LastFailure();
+        if (written && closed) return true;
         DeleteFileW(path.c_str());
-        return Outcome::FolderRefused;
+        return false;
     }
-    return Outcome::FolderRefused;
+    return false;
 }
 
 // One line on the standard error, where the terminal's user sees it once the program has gone.
@@ -89,6 +100,20 @@ void TellUser(const WString &line) {
     DWORD written = 0;
     WriteFile(output, bytes.get(), DWORD(size), &written, nullptr);
 }
+
+}  // namespace
+
+WString WriteTextCopy(LPCWSTR path, const char *bytes, DWORD length, DWORD &error) {
+    error = ERROR_PATH_NOT_FOUND;
+    WString stem = StemOfName(path[0] ? NameOfPath(path) : TEXT(""));
+    WString copy;
+    if (path[0] && WriteCopyIn(FolderOfPath(path), stem, bytes, length, copy, error)) return copy;
+    WString documents = DocumentsFolder();
+    if (!documents.empty() && WriteCopyIn(documents, stem, bytes, length, copy, error)) return copy;
+    return WString();
+}
+
+namespace {
 
 WString WhatWasRescued() {
     if (!DocumentName[0]) return TEXT("Scrivel: the unsaved text");
@@ -108,17 +133,9 @@ void RescueDocument() {
         TellUser(WhatWasRescued() + TEXT(" could not be converted to be saved; it is lost.\n"));
         return;
     }
-    WString stem = StemOfName(DocumentName);
-    WString path;
-    bool written = false;
-    if (DocumentPath[0])
-        written = WriteRescueIn(FolderOfPath(DocumentPath), stem, bytes.get(), DWORD(length), path) == Outcome::Written;
-    if (!written) {
-        WString documents = DocumentsFolder();
-        written =
-            !documents.empty() && WriteRescueIn(documents, stem, bytes.get(), DWORD(length), path) == Outcome::Written;
-    }
-    if (written)
+    DWORD error = ERROR_SUCCESS;
+    WString path = WriteTextCopy(DocumentPath, bytes.get(), DWORD(length), error);
+    if (!path.empty())
         TellUser(WhatWasRescued() + TEXT(" was saved in ") + path + TEXT("\n"));
     else
         TellUser(WhatWasRescued() +

@@ -3,6 +3,8 @@
 #include "shell/shell.h"
 #include "shell/wait_cursor.h"
 #include "document/document.h"
+#include "document/file_handle.h"
+#include "document/safe_write.h"
 #include "document/text_bytes.h"
 #include "editing/editor.h"
 #include "settings/recent.h"
@@ -21,30 +23,15 @@ LPCWSTR PendingStartupMessage = nullptr;
 LPCWSTR PendingStartupCaption = nullptr;
 UINT PendingStartupIcon = 0;
 
+// The document's file as it was when last read or saved; Save asks before overwriting a file that
+// another program has changed since.
+FileStamp DocumentStamp;
+
 const WCHAR kCutAtZeroText[] =
     TEXT("This file holds a zero byte. Only the text before it is shown, and saving it will leave out the rest.");
 const WCHAR kTooLargeText[] = TEXT("This file is too large to open. The document has not been changed.");
 const WCHAR kOpenPathTooLongText[] =
     TEXT("The path of this file is too long to open. The document has not been changed.");
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() {
-        if (handle_ == INVALID_HANDLE_VALUE) return true;
-        BOOL ok = CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok != FALSE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 enum class ReadStatus { Read, CannotOpen, TooLarge, PathTooLong };
 
@@ -52,6 +39,7 @@ struct ReadText {
     std::unique_ptr<WCHAR[]> text;  // the widened text and its terminator
     bool cutAtZero = false;         // the file held a zero byte, and the text ends there
     DWORD error = ERROR_SUCCESS;    // why the file could not be opened or read
+    FileStamp stamp;                // the file as it was read
 };
 
 bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
@@ -93,6 +81,8 @@ ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
         out.error = GetLastError();
         return ReadStatus::CannotOpen;
     }
+    // Taken before the bytes: a change made while they are read shows as a change at the next Save.
+    out.stamp = StampOf(file.Get());
     DWORD high = 0;
     DWORD size = GetFileSize(file.Get(), &high);
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
@@ -119,12 +109,6 @@ void ShowWarning(LPCWSTR text) {
     MessageBoxW(MainWindow, text, TEXT("Warning"), MB_OK | MB_ICONWARNING);
 }
 
-bool IsFolderOrDevice(LPCWSTR path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)) != 0;
-}
-
 // Why a file could not be opened, in words for the user.
 LPCWSTR OpenFailureText(ReadStatus status, DWORD error, LPCWSTR path) {
     if (status == ReadStatus::TooLarge) return kTooLargeText;
@@ -144,109 +128,72 @@ LPCWSTR OpenFailureText(ReadStatus status, DWORD error, LPCWSTR path) {
     }
 }
 
-// How a write ended: the Win32 error (ERROR_SUCCESS when it was written), and whether what the file
-// held before is still whole.
-struct WriteResult {
-    DWORD error = ERROR_SUCCESS;
-    bool fileUnchanged = false;
-    bool notAFile = false;  // a folder or a device stands where the file should be
-    bool created = false;   // there was no file before: a failed write leaves none either
-};
-
-// Why a file could not be written, in words for the user.
-LPCWSTR WriteFailureText(const WriteResult &result) {
-    switch (result.error) {
-        case ERROR_DISK_FULL:
-            if (result.created) return TEXT("The file could not be saved: the disk is full. Your text is still here.");
-            if (result.fileUnchanged)
-                return TEXT("The file could not be saved: the disk is full. The file has not been changed; your ")
-                    TEXT("text is still here.");
-            return TEXT("The file could not be saved: the disk is full. The file may be incomplete; your text is ")
-                TEXT("still here.");
+// Why a file could not be written, and what that left on the disk, in words for the user.
+WString WriteFailureText(const WriteOutcome &outcome) {
+    if (outcome.disk == OnDisk::kNew)
+        return TEXT("The file was saved, but the disk reported an error as it was finished, so it may not be safely ")
+            TEXT("stored. Your text is still here.");
+    WString text = TEXT("The file could not be saved");
+    bool useSaveAs = false;
+    switch (outcome.error) {
+        case ERROR_DISK_FULL: text += TEXT(": the disk is full."); break;
         case ERROR_ACCESS_DENIED:
-            if (result.notAFile)
-                return TEXT("The file could not be saved: a folder or a device now has its name. Use Save As to ")
-                    TEXT("save your text.");
-            return TEXT("The file could not be saved: it is read-only or the folder cannot be written. Your text ")
-                TEXT("is still here.");
-        case ERROR_SHARING_VIOLATION:
-            return TEXT("The file could not be saved: it is in use. Your text is still here.");
+            if (outcome.notAFile) {
+                text += TEXT(": a folder or a device now has its name.");
+                useSaveAs = true;
+            } else {
+                text += TEXT(": it is read-only or the folder cannot be written.");
+            }
+            break;
+        case ERROR_SHARING_VIOLATION: text += TEXT(": it is in use."); break;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-            return TEXT("The file could not be saved: it no longer exists. Use Save As to save your text.");
-        default: return TEXT("The file could not be saved. Your text is still here.");
+            if (outcome.disk == OnDisk::kNothing) {
+                text += TEXT(": its folder does not exist.");
+            } else {
+                text += TEXT(": it no longer exists.");
+                useSaveAs = true;
+            }
+            break;
+        case ERROR_WRITE_FAULT: text += TEXT(": the disk reported an error."); break;
+        default: text += TEXT("."); break;
     }
+    switch (outcome.disk) {
+        case OnDisk::kOld: text += TEXT(" The file has not been changed; your text is still here."); break;
+        case OnDisk::kCopy:
+            text += TEXT(" The file may be incomplete. A whole copy of your text was saved as ");
+            text += outcome.copy;
+            text += TEXT(", and your text is still here.");
+            break;
+        default: text += useSaveAs ? TEXT(" Use Save As to save your text.") : TEXT(" Your text is still here."); break;
+    }
+    return text;
 }
 
-// Writes all the bytes where the file stands; a write that stops short is a failure, never success.
-bool WriteBytes(HANDLE file, const char *bytes, DWORD length) {
-    DWORD total = 0;
-    while (total < length) {
-        DWORD written = 0;
-        if (!WriteFile(file, bytes + total, length - total, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
-        total += written;
-    }
-    return true;
+bool ConfirmOverwriteChanged() {
+    if (!DocumentStamp.known) return true;
+    FileHandle file(CreateFileW(DocumentPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A file that cannot be looked at is left to the write, which says what is wrong with it.
+    if (!file.Valid()) return true;
+    FileStamp now = StampOf(file.Get());
+    file.Close();
+    if (!now.known || SameStamp(now, DocumentStamp)) return true;
+    return MessageBoxW(MainWindow,
+                       TEXT("The file was changed by another program after you opened or saved it. Do you want to ")
+                           TEXT("overwrite it ? Press NO to continue editing"),
+                       TEXT("Warning"), MB_YESNO | MB_ICONQUESTION) != IDNO;
 }
 
-// The error of the call that just failed; one that failed without saying why must not read as success.
-DWORD FailureCode() {
-    DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
-}
-
-bool MoveTo(HANDLE file, DWORD position) {
-    return SetFilePointer(file, LONG(position), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
-           GetLastError() == NO_ERROR;
-}
-
-// Overwrites a file with the bytes and cuts it after them. What lies beyond the file's old end is written
-// first: that is what needs new room on the disk, and when there is none, the file is cut back to its old
-// length and keeps its old bytes. The old bytes are then overwritten where they stand, which needs no room.
-WriteResult Overwrite(HANDLE file, const char *bytes, DWORD length) {
-    WriteResult result;
-    DWORD high = 0;
-    DWORD oldSize = GetFileSize(file, &high);
-    if (oldSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) oldSize = 0;
-    if (high != 0) oldSize = MAXDWORD;
-    if (length > oldSize) {
-        if (!MoveTo(file, oldSize) || !WriteBytes(file, bytes + oldSize, length - oldSize)) {
-            result.error = FailureCode();
-            result.fileUnchanged = MoveTo(file, oldSize) && SetEndOfFile(file);
-            return result;
-        }
-    }
-    if (!MoveTo(file, 0) || !WriteBytes(file, bytes, std::min(length, oldSize)) || !MoveTo(file, length) ||
-        !SetEndOfFile(file))
-        result.error = FailureCode();
-    return result;
-}
-
-// Opens path as the creation mode says and writes the bytes. An existing file is never emptied when it is
-// opened (OPEN_ALWAYS rather than CREATE_ALWAYS for a new name): Overwrite decides what it ends up holding.
-// A file this call created and could not fill is taken away again.
-WriteResult WriteTextFile(LPCWSTR path, DWORD creation, const char *bytes, int length) {
-    WriteResult result;
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        result.error = FailureCode();
-        result.fileUnchanged = true;
-        result.notAFile = IsFolderOrDevice(path);
-        return result;
-    }
-    bool created = creation == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS;
-    result = Overwrite(file.Get(), bytes, (DWORD)length);
-    result.created = created;
-    if (result.error == ERROR_SUCCESS && !file.Close()) result.error = FailureCode();
-    if (result.error != ERROR_SUCCESS && created) {
-        file.Close();
-        DeleteFileW(path);
-    }
-    return result;
+// After a failed write the document stays modified; what the program knows of the file follows what the
+// failure left there.
+void KeepUnsaved(const WriteOutcome &written) {
+    if (written.disk == OnDisk::kNew)
+        DocumentStamp = written.stamp;
+    else if (written.disk == OnDisk::kCopy)
+        DocumentStamp = FileStamp();
+    ShowError(WriteFailureText(written).c_str());
+    MarkDocumentModified();
 }
 
 // The bytes to save (none for an empty document, which is written as an empty file), or false when they
@@ -281,6 +228,7 @@ void OpenDocument(LPCWSTR path) {
         if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.get()))
             status = ReadStatus::TooLarge;
         if (status == ReadStatus::Read) {
+            DocumentStamp = read.stamp;
             CopyPath(DocumentPath, path);
             SetDocumentTitle(NameOfPath(path), false);
         }
@@ -296,36 +244,40 @@ void OpenDocument(LPCWSTR path) {
     if (read.cutAtZero) ShowWarning(kCutAtZeroText);
 }
 
-// Save writes only over a file that exists; the one named at start-up is made, empty, just before its
-// first Save writes into it.
-void CreateFileNamedAtStartup() {
-    if (!FileToCreate[0] || wcscmp(FileToCreate, DocumentPath) != 0) return;
-    FileToCreate[0] = 0;
-    HANDLE file = CreateFileW(DocumentPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+// Save writes only over a file that exists, except the one named at start-up that did not exist yet: its
+// first Save makes it, whole, as Save As makes a new file.
+static bool IsFileToCreate() {
+    return FileToCreate[0] && wcscmp(FileToCreate, DocumentPath) == 0;
 }
 
 void SaveDocument() {
     if (!RestoreEditor(MainWindow)) return;
-    CreateFileNamedAtStartup();
     int length = 0;
     std::unique_ptr<char[]> bytes;
     if (!TextToSave(bytes, length)) return;
-    WriteResult written;
-    {
-        WaitCursor wait;
-        written = WriteTextFile(DocumentPath, OPEN_EXISTING, bytes.get(), length);
-    }
-    if (written.error != ERROR_SUCCESS) {
-        ShowError(WriteFailureText(written));
+    if (!ConfirmOverwriteChanged()) {
         MarkDocumentModified();
         return;
     }
+    WriteOutcome written;
+    {
+        WaitCursor wait;
+        written = WriteFileSafely(DocumentPath, bytes.get(), DWORD(length),
+                                  IsFileToCreate() ? Target::kExistingOrNew : Target::kExisting);
+    }
+    if (written.error != ERROR_SUCCESS) {
+        KeepUnsaved(written);
+        return;
+    }
+    DocumentStamp = written.stamp;
+    FileToCreate[0] = 0;
     EnableSaveItem(false);
     EnableSaveAsItem(false);
     SetDocumentTitle(nullptr, false);
 }
 
+// A Save As that failed after the new file was whole leaves the document at its new path, still modified:
+// that file holds the text, but it was not confirmed to be safely stored.
 void SaveDocumentAs(LPCWSTR path) {
     if (!RestoreEditor(MainWindow)) return;
     int length = 0;
@@ -336,22 +288,24 @@ void SaveDocumentAs(LPCWSTR path) {
         MarkDocumentModified();
         return;
     }
-    WriteResult written;
+    WriteOutcome written;
     {
         WaitCursor wait;
-        written = WriteTextFile(path, OPEN_ALWAYS, bytes.get(), length);
-        if (written.error == ERROR_SUCCESS) {
+        written = WriteFileSafely(path, bytes.get(), DWORD(length), Target::kExistingOrNew);
+        if (written.disk == OnDisk::kNew) {
             CopyPath(DocumentPath, path);
             if (DocumentPath[0]) SetDocumentTitle(NameOfPath(path), false);
+        }
+        if (written.error == ERROR_SUCCESS) {
+            DocumentStamp = written.stamp;
             EnableSaveItem(false);
             EnableSaveAsItem(false);
             SetDocumentTitle(nullptr, false);
         }
     }
     if (written.error != ERROR_SUCCESS) {
-        ShowError(WriteFailureText(written));
-        MarkDocumentModified();
-        return;
+        KeepUnsaved(written);
+        if (written.disk != OnDisk::kNew) return;
     }
     AddRecentFile(path);
 }
@@ -363,6 +317,7 @@ void ReadStartupFile(LPCWSTR commandLine) {
     ReadText read;
     ReadStatus status = ReadTextFile(DocumentPath, 0, read);
     if (status == ReadStatus::Read && !SetWindowTextW(EditorControl, read.text.get())) status = ReadStatus::TooLarge;
+    if (status == ReadStatus::Read) DocumentStamp = read.stamp;
     if (status != ReadStatus::Read) {
         // A name that does not exist yet, in a folder that does, starts a new file under that name, as
         // editors started from a shell do: the first Save creates it.
@@ -397,4 +352,5 @@ void ResetTextFileState() {
     PendingStartupCaption = nullptr;
     PendingStartupIcon = 0;
     FileToCreate[0] = 0;
+    DocumentStamp = FileStamp();
 }
