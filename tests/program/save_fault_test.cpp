@@ -16,6 +16,7 @@
 #include <functional>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +84,14 @@ protected:
         return attempt;
     }
 
+    // Each run starts from an empty root: what an earlier one left (a half-written new file after a
+    // kill, a copy after a failure) would move the next run's calls.
+    void Prepare(const std::function<void()> &prepare) {
+        for (const std::string &name : Names())
+            fs::remove(RootPath(name));
+        prepare();
+    }
+
     // The names in the root other than the ones a test made: what a save left behind.
     std::set<std::string> Names() const {
         std::set<std::string> names;
@@ -96,7 +105,7 @@ protected:
     enum class Way { kRename, kInPlace };
     void FailEveryCall(How how, const std::string &file, const std::string &oldText, const std::string &newText,
                        Way way, const std::function<void()> &prepare) {
-        prepare();
+        Prepare(prepare);
         Attempt clean = SaveOnce(how, u"\\" + Wide(file), newText, kNoTarget, Failure::kIoError);
         ASSERT_EQ(clean.box, "");
         ASSERT_FALSE(clean.dirty);
@@ -113,15 +122,48 @@ protected:
                 if (failure == Failure::kHalfWrite && clean.calls[target] != FileCall::kWrite) continue;
                 SCOPED_TRACE(std::string(CallName(clean.calls[target])) + " #" + std::to_string(target) +
                              " fails with " + FailureName(failure));
-                prepare();
+                Prepare(prepare);
                 std::set<std::string> before = Names();
                 Attempt attempt = SaveOnce(how, u"\\" + Wide(file), newText, target, failure);
                 ASSERT_TRUE(attempt.fired);
                 Check(file, oldText, newText, attempt, before);
                 failed += attempt.dirty;
             }
+            for (Failure kill : {Failure::kKill, Failure::kKillMidWrite}) {
+                if (kill == Failure::kKillMidWrite && clean.calls[target] != FileCall::kWrite) continue;
+                SCOPED_TRACE(std::string(CallName(clean.calls[target])) + " #" + std::to_string(target) + " meets " +
+                             FailureName(kill));
+                Prepare(prepare);
+                std::set<std::string> before = Names();
+                // The save runs in a child process, which the kill ends; this one looks at the disk after.
+                // This one lets go of the last run first: a lock it held would be the child's too.
+                posix::ResetPlatform();
+                pid_t child = fork();
+                if (child == 0) {
+                    SaveOnce(how, u"\\" + Wide(file), newText, target, kill);
+                    _exit(1);
+                }
+                int status = -1;
+                ASSERT_EQ(waitpid(child, &status, 0), child);
+                ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the kill was not reached";
+                CheckAfterKill(file, oldText, newText, before);
+            }
         }
         EXPECT_GT(failed, 0);
+    }
+
+    // After a kill nobody is told anything: the file must be old or new, or a whole copy lie beside it.
+    // A new file left half-written beside it is harmless, but it must never be taken for a copy.
+    void CheckAfterKill(const std::string &file, const std::string &oldText, const std::string &newText,
+                        const std::set<std::string> &before) {
+        const std::string now = FileExists(file) ? ReadFile(file) : "(none)";
+        if (now == oldText || now == newText || (oldText.empty() && now == "(none)")) return;
+        bool copied = false;
+        for (const std::string &name : Names())
+            if (!before.count(name) && name.find(".save") != std::string::npos &&
+                name.find(".saving") == std::string::npos)
+                copied = copied || ReadFile(name) == newText;
+        EXPECT_TRUE(copied) << "the file is neither old nor new (" << now.size() << " bytes), and no whole copy";
     }
 
     void Check(const std::string &file, const std::string &oldText, const std::string &newText, const Attempt &attempt,

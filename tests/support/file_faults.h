@@ -1,13 +1,15 @@
 // Fails one of the platform's file-writing calls on purpose, as a disk does: the call numbered target
 // (from 0, counting every open for writing, write, flush, truncate, rename and close) fails with EIO or
-// ENOSPC, or, for a write, stops after some bytes so that the write after it finds the disk full. Every
-// call is recorded, so a clean run first tells a test how many calls there are to fail in turn.
+// ENOSPC, or, for a write, stops after some bytes so that the write after it finds the disk full. Or the
+// process ends there, as a kill would end it: before the call, or half-way through a write. Every call is
+// recorded, so a clean run first tells a test how many calls there are to fail in turn.
 #pragma once
 
 #include "platform/posix/system/file_io.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <unistd.h>
 #include <vector>
 
 namespace faults {
@@ -15,7 +17,7 @@ namespace faults {
 using posix::FileCall;
 using posix::FileFault;
 
-enum class Failure { kIoError, kDiskFull, kHalfWrite };
+enum class Failure { kIoError, kDiskFull, kHalfWrite, kKill, kKillMidWrite };
 
 inline const char *CallName(FileCall call) {
     switch (call) {
@@ -34,6 +36,8 @@ inline const char *FailureName(Failure failure) {
         case Failure::kIoError: return "EIO";
         case Failure::kDiskFull: return "ENOSPC";
         case Failure::kHalfWrite: return "half write";
+        case Failure::kKill: return "a kill before it";
+        case Failure::kKillMidWrite: return "a kill half-way";
     }
     return "?";
 }
@@ -57,13 +61,15 @@ private:
     FileFault Next(FileCall call) {
         size_t index = calls_.size();
         calls_.push_back(call);
+        if (halfWritten_ && failure_ == Failure::kKillMidWrite) _exit(0);
         if (halfWritten_ && call == FileCall::kWrite) {
             halfWritten_ = false;
             return FileFault{ENOSPC};
         }
         if (index != target_) return FileFault();
         fired_ = true;
-        if (failure_ == Failure::kHalfWrite) {
+        if (failure_ == Failure::kKill) _exit(0);
+        if (failure_ == Failure::kHalfWrite || failure_ == Failure::kKillMidWrite) {
             if (call != FileCall::kWrite) return FileFault{EIO};
             halfWritten_ = true;
             return FileFault{0, halfSize_};
