@@ -1,7 +1,8 @@
-// The terminal's key decoder on any run of keys: every key it presses it releases, except the left soft
-// key while it is held, which it holds at most once; and the characters it types are whole UTF-16 text,
-// never half a surrogate pair.
+// The terminal's key decoder and key map on any run of keys: every key it presses it releases, except the
+// left soft key while it is held, which it holds at most once; the characters it types are whole UTF-16
+// text, never half a surrogate pair; and a paste is whole text too, with no LF left in it.
 #include "platform/posix/base/win32_api.h"
+#include "platform/posix/terminal/key_decoder.h"
 #include "platform/posix/terminal/keymap.h"
 #include "platform/posix/base/utf16.h"
 
@@ -57,6 +58,12 @@ int NextKey(FuzzInput &in, bool &isKeyCode) {
                                  posix::KeyMap::kCtrlShiftEnd,
                                  posix::KeyMap::kCtrlShiftLeft,
                                  posix::KeyMap::kCtrlShiftRight};
+    // Often the pieces of Esc sequences and of the paste marks, so that pastes begin and end.
+    static const char kMarkPieces[] = "\x1b[2001~";
+    if (in.Below(3) == 0) {
+        isKeyCode = false;
+        return (unsigned char)kMarkPieces[in.Below(sizeof kMarkPieces - 1)];
+    }
     switch (in.Below(4)) {
         case 0: isKeyCode = true; return kCodes[in.Below(sizeof kCodes / sizeof kCodes[0])];
         case 1: isKeyCode = true; return int(in.Dword());
@@ -69,6 +76,7 @@ int NextKey(FuzzInput &in, bool &isKeyCode) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput in(data, size);
+    posix::KeyDecoder decoder;
     posix::KeyMap map;
     std::map<int, int> down;  // presses not yet released, by virtual key
     char16_t pendingHigh = 0;
@@ -83,9 +91,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         bool isKeyCode = false;
         int key = NextKey(in, isKeyCode);
+        std::deque<posix::TerminalKey> keys;
+        decoder.Add(key, isKeyCode, keys);
+        if (in.Below(4) == 0) decoder.Idle(keys);
         std::deque<posix::InputEvent> events;
-        map.Translate(key, isKeyCode, events);
+        for (const posix::TerminalKey &k : keys)
+            map.Translate(k, events);
         for (const posix::InputEvent &e : events) {
+            if (e.kind == posix::InputEvent::Text) {
+                if (e.text.empty()) Fail("an empty paste");
+                for (size_t i = 0; i < e.text.size(); ++i) {
+                    if (e.text[i] == u'\n') Fail("an LF left in a paste");
+                    bool high = posix::IsHighSurrogate(e.text[i]);
+                    bool lowNext = i + 1 < e.text.size() && posix::IsLowSurrogate(e.text[i + 1]);
+                    if (high != lowNext) Fail("half a surrogate pair pasted");
+                    if (high)
+                        ++i;
+                    else if (posix::IsLowSurrogate(e.text[i]))
+                        Fail("half a surrogate pair pasted");
+                }
+                continue;
+            }
             if (e.kind != posix::InputEvent::Key) continue;
             int &count = down[e.vk];
             count += e.down ? 1 : -1;
