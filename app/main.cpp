@@ -24,6 +24,14 @@ HWND FindOtherInstanceWindow(LPCWSTR className, LPCWSTR windowTitle) {
     return other;
 }
 
+// The desktop's shell puts quotes round a path that holds a space: the file is what they enclose.
+WString StartupPath(LPCWSTR commandLine) {
+    if (!commandLine) return WString();
+    if (commandLine[0] != TEXT('"')) return WString(commandLine);
+    const WCHAR *end = wcschr(commandLine + 1, TEXT('"'));
+    return end ? WString(commandLine + 1, size_t(end - commandLine - 1)) : WString(commandLine + 1);
+}
+
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSW wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -85,8 +93,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showC
     LoadStoredFont();
     LoadRecentFiles();
     SetFocus(EditorControl);
-    ReadStartupFile(commandLine);
-    SetStartupTitle(commandLine);
+    WString path = StartupPath(commandLine);
+    ReadStartupFile(path.c_str());
+    SetStartupTitle(path.c_str());
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
     ReportStartupFileProblem();

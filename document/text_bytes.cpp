@@ -4,7 +4,6 @@
 #include "shell/wait_cursor.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 
 // The editor's text narrowed to one byte a character; an empty text gives no bytes, to be written as such.
@@ -22,8 +21,11 @@ Narrowed NarrowEditorText(std::unique_ptr<char[]> &bytes, int &length) {
         length = GetWindowTextW(EditorControl, text.get(), length + 1);
         text[length] = 0;
         bytes.reset(new char[size_t(length) + 1]);
-        // Some C runtimes give up on a character their locale cannot hold; the text is then not saved.
-        if (sprintf(bytes.get(), "%S", text.get()) != length) return Narrowed::Unconvertible;
+        // A character the code page lacks becomes "?", never a best fit that would read as another letter.
+        if (WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.get(), length, bytes.get(), length, nullptr,
+                                nullptr) != length)
+            return Narrowed::Unconvertible;
+        bytes[size_t(length)] = 0;
     } catch (const std::bad_alloc &) {
         return Narrowed::NoMemory;
     }

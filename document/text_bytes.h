@@ -6,6 +6,10 @@
 
 #include <memory>
 
+// Windows-1252, which the phone and desktop Windows both have: every byte 1-255 stands for one character
+// and comes back as the same byte.
+constexpr UINT kTextCodePage = 1252;
+
 enum class Narrowed { Text, NoMemory, Unconvertible };
 
 // The editor's text narrowed to one byte a character; an empty text gives no bytes, to be written as such.

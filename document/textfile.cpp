@@ -10,6 +10,7 @@
 #include "settings/recent.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -53,25 +54,18 @@ bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
     return true;
 }
 
-// wsprintf writes at most 1,024 characters a call on desktop Windows, so the text is widened in pieces.
-constexpr size_t kWidenPiece = 1000;
-
-// Widens the bytes through the device's code page; the text ends at the first zero byte. Each piece is
-// ended by a zero put in the buffer for the call and taken away after it.
-bool WidenText(char *bytes, DWORD length, ReadText &out) {
+// Widens the bytes through the device's code page; the text ends at the first zero byte.
+bool WidenText(const char *bytes, DWORD length, ReadText &out) {
     size_t characters = std::strlen(bytes);
     out.cutAtZero = characters < length;
     // Every character of the buffer is written below, so it is not cleared first.
     out.text.reset(new (std::nothrow) WCHAR[characters + 1]);
     if (!out.text) return false;
-    out.text[0] = 0;
-    for (size_t done = 0; done < characters; done += kWidenPiece) {
-        size_t n = std::min(kWidenPiece, characters - done);
-        char after = bytes[done + n];
-        bytes[done + n] = 0;
-        wsprintfW(out.text.get() + done, TEXT("%S"), bytes + done);
-        bytes[done + n] = after;
-    }
+    if (characters > size_t(INT_MAX)) return false;  // more than the edit control can hold anyway
+    if (characters > 0 && MultiByteToWideChar(kTextCodePage, 0, bytes, int(characters), out.text.get(),
+                                              int(characters)) != int(characters))
+        return false;
+    out.text[characters] = 0;
     return true;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a short run of each fuzz target, and the check that the program compiles
-# against the real Windows headers.
+# UndefinedBehaviorSanitizer, a short run of each fuzz target, the Windows build
+# and its scenario under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -25,7 +25,7 @@ scripts/layers.sh
 echo "== Fuzz targets, about 20 seconds each"
 scripts/fuzz.sh 20
 
-echo "== The program against the Windows headers"
+echo "== The Windows build, and its scenario under Wine"
 scripts/windows-check.sh
 
 echo "== Formatting"

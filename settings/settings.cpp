@@ -12,8 +12,8 @@ constexpr DWORD kStringBufferBytes = MAX_PATH * sizeof(WCHAR);
 
 void OpenSettingsKey() {
     DWORD disposition = 0;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, TEXT("Software\\Scrivel"), 0, nullptr, 0, 0, nullptr, &SettingsKey,
-                        &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, TEXT("Software\\Scrivel"), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &SettingsKey, &disposition) != ERROR_SUCCESS)
         SettingsKey = nullptr;
 }
 

@@ -14,7 +14,7 @@
 #ifndef VK_TSOFT1
 #define VK_TSOFT1 VK_F1
 #define VK_TSOFT2 VK_F2
-#define VK_TBACK VK_ESCAPE
+#define VK_TBACK VK_BACK  // Esc is kept for closing what is open
 #define VK_TACTION VK_RETURN
 #endif
 #ifndef MOD_KEYUP

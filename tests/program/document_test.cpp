@@ -69,6 +69,14 @@ TEST_F(DocumentTest, CharactersOutsideTheCodePageAreSavedAsQuestionMarks) {
     EXPECT_EQ(ReadFile("a.txt"), "a?\x80");
 }
 
+TEST_F(DocumentTest, AQuotedPathOnTheCommandLineOpensUnderItsName) {
+    WriteFile("my notes/a.txt", "quoted");
+    Run(u"\"\\my notes\\a.txt\"");
+    EXPECT_EQ(EditorText(), u"quoted");
+    EXPECT_EQ(Title(), u"Scrivel - a.txt");
+    EXPECT_EQ(std::u16string(DocumentPath), u"\\my notes\\a.txt");
+}
+
 TEST_F(DocumentTest, TypingIntoAnUntitledDocumentEnablesSaveAsButNotSave) {
     screen.Type(u"a");
     Run();

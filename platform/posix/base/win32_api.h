@@ -1162,6 +1162,7 @@ int Win32_sprintf(char *buffer, const char *format, ...);
 #define sprintf Win32_sprintf
 
 #define CP_ACP 0
+#define WC_NO_BEST_FIT_CHARS 0x00000400  // accepted; this code page never maps to a look-alike
 #define CP_UTF8 65001
 #define MB_PRECOMPOSED 0x00000001
 #define MB_ERR_INVALID_CHARS 0x00000008
