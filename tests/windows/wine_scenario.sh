@@ -107,4 +107,15 @@ first=$(echo "$listed" | awk '$1 == "Recent0" { print $NF }')
 second=$(echo "$listed" | awk '$1 == "Recent1" { print $NF }')
 [[ "$first" == *c.txt* && "$second" == *b.txt* ]] ||
   fail "the recent files were not written back in their new order: $listed"
+
+# The next start reads the list back: its first recent file is the one chosen last.
+wine "$exe" >/dev/null 2>&1 &
+program=$!
+wait_until 'the second start' window_named 'Scrivel - untitled'
+xdotool windowfocus --sync "$(xdotool search --name '^Scrivel - untitled$' | head -1)"
+sleep 0.5
+keys F2 Down Right Down Down Down Down Right Return
+wait_until 'the first recent file of the next start to open' window_named "Scrivel - c\\.txt ?"
+keys F2 Up Return
+wait_until 'the program to end, again' bash -c "! kill -0 $program"
 echo "wine scenario: passed"
