@@ -900,6 +900,128 @@ typedef struct tagINITCOMMONCONTROLSEX {
 } INITCOMMONCONTROLSEX, *LPINITCOMMONCONTROLSEX;
 #define ICC_TREEVIEW_CLASSES 0x00000002
 #define ICC_UPDOWN_CLASS 0x00000010
+// Registers the common control classes the set names; this platform registers them all at start.
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX *init);
+
+#define NM_FIRST (0U - 0U)
+#define NM_RETURN (NM_FIRST - 4)
+#define NM_SETFOCUS (NM_FIRST - 7)
+#define NM_KILLFOCUS (NM_FIRST - 8)
+
+// The tree view control.
+#define WC_TREEVIEWW u"SysTreeView32"
+#define TVS_HASBUTTONS 0x0001
+#define TVS_HASLINES 0x0002
+#define TVS_LINESATROOT 0x0004
+#define TVS_SHOWSELALWAYS 0x0020
+
+#define TVI_ROOT ((HTREEITEM)(ULONG_PTR)-0x10000)
+#define TVI_FIRST ((HTREEITEM)(ULONG_PTR)-0x0FFFF)
+#define TVI_LAST ((HTREEITEM)(ULONG_PTR)-0x0FFFE)
+#define TVI_SORT ((HTREEITEM)(ULONG_PTR)-0x0FFFD)
+
+#define TVIF_TEXT 0x0001
+#define TVIF_IMAGE 0x0002
+#define TVIF_PARAM 0x0004
+#define TVIF_STATE 0x0008
+#define TVIF_HANDLE 0x0010
+#define TVIF_SELECTEDIMAGE 0x0020
+#define TVIF_CHILDREN 0x0040
+
+#define TVIS_SELECTED 0x0002
+#define TVIS_CUT 0x0004
+#define TVIS_DROPHILITED 0x0008
+#define TVIS_BOLD 0x0010
+#define TVIS_EXPANDED 0x0020
+#define TVIS_EXPANDEDONCE 0x0040
+
+#define TVE_COLLAPSE 0x0001
+#define TVE_EXPAND 0x0002
+#define TVE_TOGGLE 0x0003
+#define TVE_COLLAPSERESET 0x8000
+
+#define TVGN_ROOT 0x0000
+#define TVGN_NEXT 0x0001
+#define TVGN_PREVIOUS 0x0002
+#define TVGN_PARENT 0x0003
+#define TVGN_CHILD 0x0004
+#define TVGN_FIRSTVISIBLE 0x0005
+#define TVGN_NEXTVISIBLE 0x0006
+#define TVGN_PREVIOUSVISIBLE 0x0007
+#define TVGN_DROPHILITE 0x0008
+#define TVGN_CARET 0x0009
+#define TVGN_LASTVISIBLE 0x000A
+
+#define TVC_UNKNOWN 0x0000
+#define TVC_BYMOUSE 0x0001
+#define TVC_BYKEYBOARD 0x0002
+
+#define TV_FIRST 0x1100
+#define TVM_DELETEITEM (TV_FIRST + 1)
+#define TVM_EXPAND (TV_FIRST + 2)
+#define TVM_GETCOUNT (TV_FIRST + 5)
+#define TVM_GETNEXTITEM (TV_FIRST + 10)
+#define TVM_SELECTITEM (TV_FIRST + 11)
+#define TVM_GETVISIBLECOUNT (TV_FIRST + 16)
+#define TVM_ENSUREVISIBLE (TV_FIRST + 20)
+#define TVM_INSERTITEMW (TV_FIRST + 50)
+#define TVM_GETITEMW (TV_FIRST + 62)
+#define TVM_SETITEMW (TV_FIRST + 63)
+#define TVM_INSERTITEM TVM_INSERTITEMW
+#define TVM_GETITEM TVM_GETITEMW
+#define TVM_SETITEM TVM_SETITEMW
+
+#define TVN_FIRST (0U - 400U)
+#define TVN_SELCHANGINGW (TVN_FIRST - 50)
+#define TVN_SELCHANGEDW (TVN_FIRST - 51)
+#define TVN_ITEMEXPANDINGW (TVN_FIRST - 54)
+#define TVN_ITEMEXPANDEDW (TVN_FIRST - 55)
+#define TVN_DELETEITEMW (TVN_FIRST - 58)
+#define TVN_KEYDOWN (TVN_FIRST - 12)
+#define TVN_SELCHANGING TVN_SELCHANGINGW
+#define TVN_SELCHANGED TVN_SELCHANGEDW
+#define TVN_ITEMEXPANDING TVN_ITEMEXPANDINGW
+#define TVN_ITEMEXPANDED TVN_ITEMEXPANDEDW
+#define TVN_DELETEITEM TVN_DELETEITEMW
+
+typedef struct tagTVITEMW {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+} TVITEMW, *LPTVITEMW;
+typedef TVITEMW TVITEM;
+
+typedef struct tagTVINSERTSTRUCTW {
+    HTREEITEM hParent;
+    HTREEITEM hInsertAfter;
+    TVITEMW item;
+} TVINSERTSTRUCTW, *LPTVINSERTSTRUCTW;
+typedef TVINSERTSTRUCTW TVINSERTSTRUCT;
+
+typedef struct tagNMTREEVIEWW {
+    NMHDR hdr;
+    UINT action;
+    TVITEMW itemOld;
+    TVITEMW itemNew;
+    POINT ptDrag;
+} NMTREEVIEWW, *LPNMTREEVIEWW;
+typedef NMTREEVIEWW NMTREEVIEW;
+
+// Packed to one byte, as the Win32 header declares it.
+#pragma pack(push, 1)
+typedef struct tagTVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+} NMTVKEYDOWN, *LPNMTVKEYDOWN;
+#pragma pack(pop)
 
 // The up-down (spin) control. UDS_EXPANDABLE and UDS_NOSCROLL are the phone's own styles.
 #define UPDOWN_CLASSW u"msctls_updown32"

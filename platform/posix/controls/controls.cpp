@@ -3,6 +3,7 @@
 #include "platform/posix/controls/listbox.h"
 #include "platform/posix/controls/shell.h"
 #include "platform/posix/controls/static.h"
+#include "platform/posix/controls/treeview.h"
 #include "platform/posix/controls/updown.h"
 #include "platform/posix/windowing/window.h"
 
@@ -14,6 +15,7 @@ void RegisterControlClasses() {
     RegisterStaticClass();
     RegisterListBoxClass();
     RegisterUpDownClass();
+    RegisterTreeViewClass();
     ResetShell();
 }
 
