@@ -5,9 +5,6 @@
 #include "platform/win32.h"
 #include "shell/shell.h"
 
-// The program's window class and the name of its single-instance mutex.
-#define SCRIVEL_CLASS_NAME TEXT("Scrivel")
-
 // Hands the foreground to a running instance, if there is one (alreadyRunning is then set).
 HRESULT EnsureSingleInstance(LPCWSTR className, LPCWSTR windowTitle, bool *alreadyRunning);
 

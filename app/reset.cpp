@@ -1,5 +1,6 @@
 // Start values of every process-wide variable, for tests that run the whole program more than once.
 #include "app/app.h"
+#include "browser/browser.h"
 #include "document/document.h"
 #include "document/textfile.h"
 #include "editing/editor.h"
@@ -19,4 +20,5 @@ void ResetProgramState() {
     ResetTextFileState();
     ResetSettingsState();
     ResetRecentFilesState();
+    ResetBrowserState();
 }

@@ -1,5 +1,7 @@
 // The one window procedure of the program's top-level windows, and its command table.
 #include "app/app.h"
+#include "browser/browser.h"
+#include "browser/folder_tree.h"
 #include "document/document.h"
 #include "document/rescue.h"
 #include "document/textfile.h"
@@ -61,12 +63,29 @@ LRESULT OnCreate(HWND window) {
 
 LRESULT OnDestroy(HWND window) {
     if (window == MainWindow) PostQuitMessage(0);
+    if (window == BrowserWindow) {
+        ReleaseFolderTreeFont();
+        ReleaseBrowserStrings();
+    }
     return 1;
+}
+
+LRESULT OnActivate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == BrowserWindow && LOWORD(wParam) == WA_ACTIVE) return FocusFolderTree();
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT OnSetFocus(HWND window) {
     if (window == MainWindow) SetFocus(EditorControl);
+    if (window == BrowserWindow) FocusFolderTree();
     return 1;
+}
+
+// Only the folder tree's notifications are looked at; the tree reads 0 as "go on" (an item may expand).
+LRESULT OnNotify(WPARAM id, const NMHDR *header) {
+    if (id != IDC_FOLDER_TREE) return 1;
+    OnFolderTreeNotify(header);
+    return 0;
 }
 
 // Key messages that reach a top-level window are never passed on to default handling. Up, Print and the
@@ -81,7 +100,8 @@ LRESULT OnInitMenuPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-LRESULT OnHotKey(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT OnHotKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == BrowserWindow) return OnBrowserBackKey(message, wParam, lParam);
     if (HIWORD(lParam) == kBackKey) {
         SHSendBackToFocusWindow(message, wParam, lParam);
         return 1;
@@ -127,6 +147,13 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_QUIT: return Quit(window);
         case IDM_FILE_SAVE: return Save();
         case IDM_FILE_NEW: return NewDocument();
+        case IDM_FILE_OPEN: return OpenBrowser(window, kBrowseToOpen);
+        case IDM_FILE_SAVEAS: return OpenBrowser(window, kBrowseToSaveAs);
+        case IDM_OPEN_SELECTED: return OpenSelectedFile();
+        case IDM_SAVEAS_SELECT: return SelectSaveTarget();
+        case IDM_SAVEAS_SAVE: return SaveUnderTypedName();
+        case IDM_OPEN_CANCEL:
+        case IDM_SAVEAS_CANCEL: return CloseBrowser();
         case IDM_MISC_ABOUT: return About();
         case IDM_MISC_WORDWRAP: return ToggleWordWrap(window);
         case IDM_MISC_FONT: return ChangeFontCommand(window);
@@ -165,16 +192,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_CREATE: return OnCreate(window);
         case WM_DESTROY: return OnDestroy(window);
+        case WM_ACTIVATE: return OnActivate(window, message, wParam, lParam);
         case WM_SETFOCUS: return OnSetFocus(window);
-        // The folder tree reads 0 as "go on" (an item may expand); other notifications are simply handled.
-        case WM_NOTIFY: return wParam == IDC_FOLDER_TREE ? 0 : 1;
+        case WM_NOTIFY: return OnNotify(wParam, reinterpret_cast<const NMHDR *>(lParam));
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYDOWN:
         case WM_SYSKEYUP: return OnKey(wParam);
         case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
         case WM_INITMENUPOPUP: return OnInitMenuPopup(window, message, wParam, lParam);
-        case WM_HOTKEY: return OnHotKey(message, wParam, lParam);
+        case WM_HOTKEY: return OnHotKey(window, message, wParam, lParam);
         case WM_ENDSESSION: return OnEndSession(window, wParam);
         default: return DefWindowProcW(window, message, wParam, lParam);
     }

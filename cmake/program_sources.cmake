@@ -4,6 +4,8 @@ set(SCRIVEL_PROGRAM_SOURCES
   app/reset.cpp
   app/version.cpp
   app/window_proc.cpp
+  browser/browser.cpp
+  browser/folder_tree.cpp
   document/document.cpp
   document/rescue.cpp
   document/safe_write.cpp

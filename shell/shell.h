@@ -5,6 +5,9 @@
 
 #include "platform/win32.h"
 
+// The window class of MainWindow and BrowserWindow, and the name of the single-instance mutex.
+#define SCRIVEL_CLASS_NAME TEXT("Scrivel")
+
 // The instance handle the platform started the program with; kept for the whole run.
 extern HINSTANCE InstanceHandle;
 // The program's main top-level window; null before start-up creates it and after it is destroyed.

@@ -23,6 +23,10 @@
 #ifndef FILE_ATTRIBUTE_INROM
 #define FILE_ATTRIBUTE_INROM 0x00000040
 #endif
+// A file that is part of the device's ROM image; desktop Windows has no such files.
+#ifndef FILE_ATTRIBUTE_ROMMODULE
+#define FILE_ATTRIBUTE_ROMMODULE 0x00002000
+#endif
 
 // The phone's own up-down styles.
 #ifndef UDS_EXPANDABLE

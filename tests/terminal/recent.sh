@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The recent files in the real editor: File, Recent lists the stored files newest first, choosing one
-# opens it and moves it to the top, and Quit stores the list so that the next start shows it again.
+# The recent files in the real editor: five files opened through the browser leave File, Recent listing
+# the newest four first, choosing one opens it and moves it to the top, and Quit stores the list so that
+# the next start shows it again.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -12,15 +13,6 @@ stored_value() {
   for ((i = 0; i < ${#text}; i++)); do out+=$(printf '%02x,00,' "'${text:i:1}"); done
   echo "${out}00"
 }
-{
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Scrivel]\r\n'
-  n=0
-  for letter in E D C B; do
-    printf '"Recent%d"=hex(1):%s\r\n' "$n" "$(stored_value "\\$letter.txt")"
-    n=$((n + 1))
-  done
-} > "$work/registry.reg"
-
 # The rows of the open Recent submenu, in order, as "1 E.txt" and so on.
 recent_rows() { screen | grep -oE '[1-4]  .\.txt' | sed 's/  / /' | tr '\n' ' '; }
 open_recent() {
@@ -34,8 +26,22 @@ open_recent() {
 
 start_editor
 wait_for "Scrivel - untitled"
+# A to E opened one after another through File, Open: the list keeps the newest four.
+n=0
+for letter in A B C D E; do
+  tmux send-keys -t "$session" F2
+  wait_for "1  File"
+  tmux send-keys -t "$session" 1
+  wait_for "1  Open"
+  tmux send-keys -t "$session" 1
+  wait_for "Scrivel - Open File"
+  for ((i = 0; i < n; i++)); do tmux send-keys -t "$session" Down; done
+  tmux send-keys -t "$session" Enter
+  wait_for "Scrivel - $letter.txt"
+  n=$((n + 1))
+done
 open_recent
-[ "$(recent_rows)" = "1 E.txt 2 D.txt 3 C.txt 4 B.txt " ] || fail "the stored order: $(recent_rows)"
+[ "$(recent_rows)" = "1 E.txt 2 D.txt 3 C.txt 4 B.txt " ] || fail "after opening A to E: $(recent_rows)"
 
 # Choosing C opens it and puts it on top.
 tmux send-keys -t "$session" 3
@@ -66,4 +72,4 @@ tmux send-keys -t "$session" Escape Escape Escape
 wait_gone "1  C.txt"
 tmux send-keys -t "$session" F2 6
 wait_for "exit=0"
-echo "PASS: recent files listed, chosen, stored at Quit and restored"
+echo "PASS: recent files listed after five opens, chosen, stored at Quit and restored"
