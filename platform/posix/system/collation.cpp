@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -123,7 +124,7 @@ uint32_t SymbolRank(WCHAR c) {
     return kSymbols + c;
 }
 
-Weight WeightOf(WCHAR c) {
+Weight ComputeWeight(WCHAR c) {
     Weight w;
     if (IsIgnored(c)) return w;
     if (IsSpecial(c)) {
@@ -150,6 +151,18 @@ Weight WeightOf(WCHAR c) {
     return w;
 }
 
+// The weights of every UTF-16 unit, worked out once: a sorted insertion compares a name many times, and
+// each comparison reads most of its characters.
+Weight WeightOf(WCHAR c) {
+    static const std::vector<Weight> table = [] {
+        std::vector<Weight> weights(0x10000);
+        for (uint32_t unit = 0; unit < 0x10000; ++unit)
+            weights[unit] = ComputeWeight(WCHAR(unit));
+        return weights;
+    }();
+    return table[c];
+}
+
 bool CountsAtFirstLevels(const Weight &w) {
     return w.primary != 0;
 }
@@ -158,6 +171,9 @@ bool CountsAtFirstLevels(const Weight &w) {
 template <class Field>
 int CompareLevel(const WCHAR *a, const WCHAR *b, Field field) {
     for (;;) {
+        // The same unit on both sides weighs the same at every level, or is passed over on both.
+        while (*a && *a == *b)
+            ++a, ++b;
         Weight wa, wb;
         while (*a && !CountsAtFirstLevels(wa = WeightOf(*a)))
             ++a;

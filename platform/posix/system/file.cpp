@@ -229,6 +229,12 @@ DWORD FileAttributesAt(int dirFd, const char *name, const struct stat &st) {
     return AttributesOf(st, writable, fsFlags);
 }
 
+DWORD FileAttributesInFolder(int dirFd, const char *name, const struct stat &st, dev_t folderDevice,
+                             unsigned long folderFlags) {
+    if (!S_ISREG(st.st_mode) || st.st_dev != folderDevice) return FileAttributesAt(dirFd, name, st);
+    return AttributesOf(st, faccessat(dirFd, name, W_OK, 0) == 0, folderFlags);
+}
+
 // The standard handles, made when first asked for; each owns a copy of its descriptor.
 HANDLE &StandardHandle(int fd) {
     static HANDLE handles[3] = {nullptr, nullptr, nullptr};

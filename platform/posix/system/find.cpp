@@ -13,39 +13,55 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace posix {
 
 namespace {
 
+// An entry as a search keeps it. The record handed out is large, most of it the name's fixed buffer, so
+// it is made only when FindNextFileW hands the entry out: a folder of many entries is held compactly.
+struct FoundEntry {
+    U16String name;
+    DWORD attributes = 0;
+    FILETIME written{};
+    FILETIME accessed{};
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = 0;
+};
+
 class FindObject : public KernelObject {
 public:
     bool ClosedByCloseHandle() const override { return false; }
 
-    std::vector<WIN32_FIND_DATAW> entries;
+    std::vector<FoundEntry> entries;
     size_t next = 0;  // the entry FindNextFileW returns
 };
 
-WIN32_FIND_DATAW MakeEntry(const U16String &name, const struct stat &st, DWORD attributes) {
-    WIN32_FIND_DATAW data{};
-    data.dwFileAttributes = attributes;
-    data.ftCreationTime = FileTimeOf(st.st_mtim);
-    data.ftLastAccessTime = FileTimeOf(st.st_atim);
-    data.ftLastWriteTime = FileTimeOf(st.st_mtim);
+FoundEntry MakeEntry(U16String name, const struct stat &st, DWORD attributes) {
+    FoundEntry entry;
+    entry.name = std::move(name);
+    entry.attributes = attributes;
+    entry.written = FileTimeOf(st.st_mtim);
+    entry.accessed = FileTimeOf(st.st_atim);
     if (S_ISREG(st.st_mode)) {
-        data.nFileSizeHigh = DWORD(uint64_t(st.st_size) >> 32);
-        data.nFileSizeLow = DWORD(uint64_t(st.st_size));
+        entry.sizeHigh = DWORD(uint64_t(st.st_size) >> 32);
+        entry.sizeLow = DWORD(uint64_t(st.st_size));
     }
-    std::copy(name.begin(), name.end(), data.cFileName);
-    return data;
+    return entry;
 }
 
-bool UpperOrdinalLess(const WIN32_FIND_DATAW &a, const WIN32_FIND_DATAW &b) {
-    for (size_t i = 0;; ++i) {
-        WCHAR x = ToUpper(a.cFileName[i]), y = ToUpper(b.cFileName[i]);
-        if (x != y || !x) return x < y;
-    }
+// The record for the caller; names are never longer than MAX_PATH - 1 units.
+void FillFindData(const FoundEntry &entry, WIN32_FIND_DATAW &data) {
+    data = WIN32_FIND_DATAW{};
+    data.dwFileAttributes = entry.attributes;
+    data.ftCreationTime = entry.written;
+    data.ftLastAccessTime = entry.accessed;
+    data.ftLastWriteTime = entry.written;
+    data.nFileSizeHigh = entry.sizeHigh;
+    data.nFileSizeLow = entry.sizeLow;
+    std::copy(entry.name.begin(), entry.name.end(), data.cFileName);
 }
 
 // An entry as Linux shows it; a link that leads nowhere is listed as what it is, a link.
@@ -53,7 +69,7 @@ bool StatEntry(int dirFd, const char *name, struct stat &st) {
     return fstatat(dirFd, name, &st, 0) == 0 || fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-void AddDots(int dirFd, const U16String &pattern, std::vector<WIN32_FIND_DATAW> &entries) {
+void AddDots(int dirFd, const U16String &pattern, std::vector<FoundEntry> &entries) {
     for (const char *dots : {".", ".."}) {
         U16String name = LinuxNameToU16(dots);
         struct stat st;
@@ -62,14 +78,19 @@ void AddDots(int dirFd, const U16String &pattern, std::vector<WIN32_FIND_DATAW> 
     }
 }
 
-// Fills entries with the matching names of the open folder; false with errno set when it cannot be read.
-bool ReadMatchingEntries(int dirFd, const U16String &pattern, std::vector<WIN32_FIND_DATAW> &entries) {
+// Adds the matching names of the open folder to entries, in upper-cased ordinal order; false with errno
+// set when it cannot be read.
+bool ReadMatchingEntries(int dirFd, const U16String &pattern, std::vector<FoundEntry> &entries) {
+    struct stat folder {};
+    struct statvfs folderFs {};
+    if (fstat(dirFd, &folder) != 0 || fstatvfs(dirFd, &folderFs) != 0) return false;
     int listFd = dup(dirFd);
     DIR *dir = listFd >= 0 ? fdopendir(listFd) : nullptr;
     if (!dir) {
         if (listFd >= 0) close(listFd);
         return false;
     }
+    std::vector<FoundEntry> found;
     while (dirent *entry = readdir(dir)) {
         std::string linuxName = entry->d_name;
         if (linuxName == "." || linuxName == "..") continue;
@@ -78,10 +99,23 @@ bool ReadMatchingEntries(int dirFd, const U16String &pattern, std::vector<WIN32_
         if (name.size() > MAX_PATH - 1 || !MatchesPattern(name, pattern)) continue;
         struct stat st;
         if (!StatEntry(dirFd, linuxName.c_str(), st)) continue;  // gone since readdir
-        entries.push_back(MakeEntry(name, st, FileAttributesAt(dirFd, linuxName.c_str(), st)));
+        DWORD attributes = FileAttributesInFolder(dirFd, linuxName.c_str(), st, folder.st_dev, folderFs.f_flag);
+        found.push_back(MakeEntry(std::move(name), st, attributes));
     }
     closedir(dir);
-    std::sort(entries.begin(), entries.end(), UpperOrdinalLess);
+    // Each name is upper-cased once, not at every comparison.
+    std::vector<std::pair<U16String, size_t>> order;
+    order.reserve(found.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+        U16String key = found[i].name;
+        for (WCHAR &unit : key)
+            unit = ToUpper(unit);
+        order.emplace_back(std::move(key), i);
+    }
+    std::sort(order.begin(), order.end());
+    entries.reserve(entries.size() + found.size());
+    for (const auto &[key, index] : order)
+        entries.push_back(std::move(found[index]));
     return true;
 }
 
@@ -112,15 +146,13 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     auto search = std::make_unique<FindObject>();
     bool atRoot = DevicePathComponents(folder).empty();
     if (!atRoot) AddDots(dirFd, namePattern, search->entries);
-    std::vector<WIN32_FIND_DATAW> names;
-    bool listed = ReadMatchingEntries(dirFd, namePattern, names);
+    bool listed = ReadMatchingEntries(dirFd, namePattern, search->entries);
     int listError = errno;
     close(dirFd);
     if (!listed) return FailFind(ErrorFromErrno(listError, linuxFolder));
-    search->entries.insert(search->entries.end(), names.begin(), names.end());
     if (search->entries.empty()) return FailFind(ERROR_FILE_NOT_FOUND);
 
-    *data = search->entries[0];
+    FillFindData(search->entries[0], *data);
     search->next = 1;
     return InsertHandle(std::move(search));
 }
@@ -135,7 +167,7 @@ BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    *data = search->entries[search->next++];
+    FillFindData(search->entries[search->next++], *data);
     return TRUE;
 }
 

@@ -44,6 +44,11 @@ bool MatchesPattern(const U16String &name, const U16String &pattern);
 // is st: folder; read-only when this user may not write it; system for anything neither a regular file
 // nor a folder; in ROM for a file on a read-only mount; normal when nothing else applies.
 DWORD FileAttributesAt(int dirFd, const char *name, const struct stat &st);
+// The same for an entry of the folder dirFd, whose device and file-system flags (statvfs's f_flag) the
+// caller read once for the whole folder: a regular file on the folder's device shares its flags, so a
+// listing of many files asks for them once.
+DWORD FileAttributesInFolder(int dirFd, const char *name, const struct stat &st, dev_t folderDevice,
+                             unsigned long folderFlags);
 
 // Closes every directory search (find.cpp), for ResetFiles.
 void ResetFinds();
