@@ -1,5 +1,6 @@
 // The one window procedure of the program's top-level windows, and its command table.
 #include "app/app.h"
+#include "shell/soft_keys.h"
 #include "browser/browser.h"
 #include "browser/folder_tree.h"
 #include "document/document.h"
@@ -23,10 +24,6 @@ bool BarCreated = false;
 
 constexpr WORD kBackKey = VK_TBACK;
 constexpr WORD kMarkKey = VK_TSOFT1;
-// Both taken-over keys arrive as WM_HOTKEY, on press and on release, and do nothing else.
-constexpr LPARAM kOverrideNotifyNoDefault =
-    MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY);
-
 void SetMenuItemEnabled(UINT command, bool enable) {
     EnableMenuItem(MainMenu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }

@@ -6,6 +6,7 @@
 #include "editing/editor.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "shell/soft_keys.h"
 
 HWND BrowserWindow = nullptr;
 int BrowserMode = 0;
@@ -26,10 +27,6 @@ constexpr DWORD kNameFieldStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP
 // The strip below the tree, in pixels up from the bottom of the browser's client area.
 constexpr int kTreeGap = 50, kLabelTop = 48, kLabelBottom = 24, kFieldTop = 22, kFieldBottom = 2;
 constexpr int kSpinWidth = 16;
-// The Back key loses its default action in the browser and arrives as WM_HOTKEY instead.
-constexpr LPARAM kOverrideNotifyNoDefault =
-    MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY);
-
 void ShowError(LPCWSTR text) {
     MessageBoxW(MainWindow, text, TEXT("Error"), MB_ICONHAND);
 }
@@ -146,14 +143,7 @@ LRESULT OpenBrowser(HWND window, int mode) {
     CreateFolderTree(BrowserWindow, window);
     // The bar belongs to BrowserWindow rather than to the tree, so that its Back key reaches the window
     // procedure, which lets it delete in the name field (and nowhere else).
-    SHMENUBARINFO mbi = {};
-    mbi.cbSize = sizeof(mbi);
-    mbi.hwndParent = BrowserWindow;
-    mbi.nToolBarId = open ? IDR_OPEN_MENU : IDR_SAVEAS_MENU;
-    mbi.hInstRes = InstanceHandle;
-    SHCreateMenuBar(&mbi);
-    BrowserSoftKeyBar = mbi.hwndMB;
-    SendMessageW(BrowserSoftKeyBar, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    BrowserSoftKeyBar = CreateSoftKeysTakingBack(BrowserWindow, open ? IDR_OPEN_MENU : IDR_SAVEAS_MENU);
     SetWindowTextW(BrowserWindow, open ? TEXT("Scrivel - Open File") : TEXT("Scrivel - Save File"));
     ShowWindow(BrowserWindow, SW_SHOW);
     SetFocus(FolderTree);

@@ -4,6 +4,7 @@
 #include "editing/find.h"
 
 #include "shell/shell.h"
+#include "shell/soft_keys.h"
 #include "shell/wait_cursor.h"
 #include "editing/editor.h"
 #include "resource.h"
@@ -16,10 +17,6 @@ WString SearchText;
 
 namespace {
 
-// Both taken-over keys arrive as WM_HOTKEY, on press and on release, and do nothing else.
-constexpr LPARAM kOverrideNotifyNoDefault =
-    MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY);
-
 void ReportNoMemory(HWND owner) {
     MessageBoxW(owner, TEXT("There is not enough memory to search the text."), TEXT("Error"), MB_OK | MB_ICONERROR);
 }
@@ -29,14 +26,8 @@ void ReportNoMemory(HWND owner) {
 // ---------------------------------------------------------------------------------------------------
 
 void CreateFindSoftKeys(HWND dialog) {
-    SHMENUBARINFO mbi = {};
-    mbi.cbSize = sizeof(mbi);
-    mbi.hwndParent = dialog;
-    mbi.nToolBarId = IDR_FIND_MENU;
-    mbi.hInstRes = InstanceHandle;
-    SHCreateMenuBar(&mbi);
     // Back then deletes in the field instead of closing the dialog.
-    if (mbi.hwndMB) SendMessageW(mbi.hwndMB, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    CreateSoftKeysTakingBack(dialog, IDR_FIND_MENU);
 }
 
 void InitFindDialog(HWND dialog) {

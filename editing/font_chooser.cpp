@@ -4,6 +4,7 @@
 #include "editing/font_chooser.h"
 
 #include "shell/shell.h"
+#include "shell/soft_keys.h"
 #include "editing/editor.h"
 #include "resource.h"
 #include "settings/settings.h"
@@ -18,10 +19,6 @@ constexpr int kSmallestSize = 5;
 constexpr int kLargestSize = 24;
 // Where the size list opens when no stored size names one of its items: "15".
 constexpr int kFirstSize = 15;
-
-// Back arrives as WM_HOTKEY, on press and on release, and does nothing else.
-constexpr LPARAM kOverrideNotifyNoDefault =
-    MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY);
 
 HWND FaceList(HWND dialog) {
     return GetDlgItem(dialog, IDC_FONT_NAMES);
@@ -115,13 +112,7 @@ void RefreshSample(HWND dialog) {
 // ---------------------------------------------------------------------------------------------------
 
 void CreateFontSoftKeys(HWND dialog) {
-    SHMENUBARINFO mbi = {};
-    mbi.cbSize = sizeof(mbi);
-    mbi.hwndParent = dialog;
-    mbi.nToolBarId = IDR_FONT_MENU;
-    mbi.hInstRes = InstanceHandle;
-    SHCreateMenuBar(&mbi);
-    if (mbi.hwndMB) SendMessageW(mbi.hwndMB, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    CreateSoftKeysTakingBack(dialog, IDR_FONT_MENU);
 }
 
 INT_PTR InitFontDialog(HWND dialog) {
