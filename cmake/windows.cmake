@@ -15,3 +15,18 @@ add_executable(scrivel WIN32 ${SCRIVEL_PROGRAM_SOURCES} platform/windows/soft_ke
 target_include_directories(scrivel PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_options(scrivel PRIVATE -municode -mwindows -static)
 target_link_libraries(scrivel PRIVATE comctl32 version shell32 gdi32 user32 advapi32)
+
+# The shared platform tests over the real Win32, with GoogleTest built from its sources by the same
+# compiler: -DSCRIVEL_WINDOWS_TESTS=ON; scripts/wine-tests.sh runs them under Wine.
+option(SCRIVEL_WINDOWS_TESTS "Build the shared platform tests for Windows" OFF)
+if(SCRIVEL_WINDOWS_TESTS)
+  set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's sources")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(${CMAKE_SOURCE_DIR}/tests/shared/sources.cmake)
+  add_executable(shared_platform_tests ${SCRIVEL_SHARED_TEST_SOURCES} tests/support/windows_test_platform.cpp)
+  target_include_directories(shared_platform_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(shared_platform_tests PRIVATE -static)
+  target_link_libraries(shared_platform_tests PRIVATE gtest comctl32 shell32 gdi32 user32 advapi32)
+endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the same tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a short run of each fuzz target, the Windows build
-# and its scenario under Wine.
+# and its scenario under Wine, and the shared platform tests on both sides.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -27,6 +27,9 @@ scripts/fuzz.sh 20
 
 echo "== The Windows build, and its scenario under Wine"
 scripts/windows-check.sh
+
+echo "== The shared platform tests, over our platform and over Win32 under Wine"
+scripts/wine-tests.sh
 
 echo "== Formatting"
 if ! clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' | grep -v '^./build'); then

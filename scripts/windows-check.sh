@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CXX_FLAGS=-Werror >/dev/null
-cmake --build build-windows -j "$(nproc)"
+  -DCMAKE_CXX_FLAGS=-Werror -DSCRIVEL_WINDOWS_TESTS=ON >/dev/null
+cmake --build build-windows -j "$(nproc)" --target scrivel
 echo "windows-check: build-windows/scrivel.exe is built, with no warning"
 tests/windows/wine_scenario.sh build-windows/scrivel.exe

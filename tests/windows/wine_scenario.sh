@@ -7,14 +7,8 @@
 set -euo pipefail
 exe=$(realpath "$1")
 tmp=$(mktemp -d)
-export WINEPREFIX="$tmp/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=""
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/virtual_display.sh"
+trap stop_virtual_display EXIT
 
 fail() {
   echo "wine scenario: $*" >&2
@@ -40,14 +34,9 @@ keys() {
 }
 same_bytes() { cmp -s "$1" "$2"; }
 
-# A display of our own, numbered by the server.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-wait_until 'the virtual display' test -s "$tmp/display"
-export DISPLAY=":$(head -1 "$tmp/display")"
+start_virtual_display
 # A key of its own for the euro sign: a key mapped only while it is typed can reach Wine unmapped.
 xmodmap -e 'keycode 255 = EuroSign'
-wineboot -i >/dev/null 2>&1 || true
 
 # Windows paths of our files, through Wine's Z: drive.
 winpath() { echo "Z:${1//\//\\}"; }

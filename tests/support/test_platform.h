@@ -1,0 +1,54 @@
+// What a platform test needs that only one build can give, behind one interface: the same test source
+// runs over our own platform on Linux and over the real Win32 (under Wine) on Windows.
+//
+// Tests written against this header and platform/win32.h state how Win32 behaves; a difference between
+// the two sides is ruled in tests/shared/RULINGS.md and marked at the test with one of the macros below.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace test_platform {
+
+// The instance handle a test registers its window classes with.
+HINSTANCE Instance();
+
+// A clean start for a test: no windows, no queued messages, no menus or classes left by another test.
+// On Windows each test cleans up after itself; this destroys whatever top-level window it left.
+void Reset();
+
+// Runs every message already queued for this thread, as a message loop would, then returns.
+void RunPendingMessages();
+
+// True when the tests run over the real Win32 (Windows or Wine), false over our own platform.
+constexpr bool kOnWin32 =
+#ifdef _WIN32
+    true;
+#else
+    false;
+#endif
+
+// True under Wine, whose faults are marked apart from Windows' own behaviour.
+bool OnWine();
+
+}  // namespace test_platform
+
+// Marks a test (or the rest of one) for one side only; the reason shows in the test's output.
+// A fault of Wine's own, where Windows behaves as the test says.
+#define SKIP_UNDER_WINE(reason)                                                                         \
+    do {                                                                                                \
+        if (test_platform::OnWine()) GTEST_SKIP() << "marked: Wine differs from Windows here: " reason; \
+    } while (0)
+// Where a desktop Windows differs from the phone's, which our platform follows.
+#define SKIP_ON_DESKTOP_WINDOWS(reason)                                                                     \
+    do {                                                                                                    \
+        if (test_platform::kOnWin32) GTEST_SKIP() << "marked: the desktop differs from the phone: " reason; \
+    } while (0)
+// A deliberate departure of our platform from Win32, listed among the platform's known differences.
+#define SKIP_ON_OUR_PLATFORM(reason)                                                                           \
+    do {                                                                                                       \
+        if (!test_platform::kOnWin32) GTEST_SKIP() << "marked: our platform departs from Win32 here: " reason; \
+    } while (0)
