@@ -8,7 +8,8 @@ stop_virtual_display() {
   rm -rf "$tmp"
 }
 
-# A display numbered by the server; waits up to a minute for it on a busy machine.
+# A display numbered by the server; waits up to a minute for it on a busy machine. A command given as
+# arguments runs on the display before Wine starts, which reads the keyboard map once.
 start_virtual_display() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
   xvfb_pid=$!
@@ -18,5 +19,6 @@ start_virtual_display() {
   done
   [ -s "$tmp/display" ] || { echo "no virtual display started" >&2; return 1; }
   export DISPLAY=":$(head -1 "$tmp/display")"
+  if [ $# -gt 0 ]; then "$@"; fi
   wineboot -i >/dev/null 2>&1 || true
 }

@@ -34,9 +34,8 @@ keys() {
 }
 same_bytes() { cmp -s "$1" "$2"; }
 
-start_virtual_display
 # A key of its own for the euro sign: a key mapped only while it is typed can reach Wine unmapped.
-xmodmap -e 'keycode 255 = EuroSign'
+start_virtual_display xmodmap -e 'keycode 255 = EuroSign'
 
 # Windows paths of our files, through Wine's Z: drive.
 winpath() { echo "Z:${1//\//\\}"; }
