@@ -8,8 +8,11 @@ polling costs no process start. Prints medians and the ratios editor / vim.
 
     bench/peer.py [--build DIR] [--runs N] [--sizes 1,16,64] [--fsync]
 
-vim runs without vimrc, viminfo or swap file (it keeps no more than this editor does); 'fsync' is off
-unless --fsync is given, for this editor's Save does not flush the file to the disk.
+vim runs without vimrc, viminfo or swap file (it keeps no more than this editor does). Both sides take
+the same care for the disk: by default neither waits for it (vim with 'nofsync', this editor with its
+flushes answered at once by the build's bench/libno_flush.so, loaded with LD_PRELOAD); with --fsync
+both do (vim with 'fsync', its default, and this editor's Save as it is, which flushes the new file and
+its folder).
 """
 import argparse
 import os
@@ -140,6 +143,9 @@ def main():
         sys.exit(f"build {binary} first")
     if not shutil.which("vim"):
         sys.exit("vim is missing (bench/peer.sh installs it)")
+    no_flush = os.path.realpath(os.path.join(args.build, "bench", "libno_flush.so"))
+    if not args.fsync and not os.access(no_flush, os.R_OK):
+        sys.exit(f"build {no_flush} first (ninja no_flush), or give --fsync")
 
     work = tempfile.mkdtemp()
     os.makedirs(f"{work}/root")
@@ -147,7 +153,10 @@ def main():
     os.environ["XDG_RUNTIME_DIR"] = f"{work}/run"
     tmux = Tmux()
     fsync = "set fsync" if args.fsync else "set nofsync"
+    preload = "" if args.fsync else f"LD_PRELOAD={no_flush} "
     try:
+        print("saves flush the file to the disk on both sides" if args.fsync else
+              "saves on neither side wait for the disk (vim 'nofsync', the editor's flushes skipped)")
         print(f"{'size':<5} {'editor':<8} {'open ms':>8} {'save ms':>8} {'rest B/B':>9} {'peak open':>10} "
               f"{'peak save':>10}")
         for mb in [int(s) for s in args.sizes.split(",")]:
@@ -158,7 +167,7 @@ def main():
             editors = {
                 "scrivel": lambda: measure(
                     tmux,
-                    f"exec env XDG_RUNTIME_DIR={work}/run {binary} --root {work}/root --registry {work}/reg {path}",
+                    f"exec env XDG_RUNTIME_DIR={work}/run {preload}{binary} --root {work}/root --registry {work}/reg {path}",
                     ("FIRSTMARK", "TENTHMARK", f"Scrivel - {name}"),
                     lambda: (tmux.keys("x"), tmux.wait(shown=(f"{name} *",))),
                     lambda: tmux.keys("F2", "1", "4"),
