@@ -69,6 +69,25 @@ TEST_F(DocumentTest, CharactersOutsideTheCodePageAreSavedAsQuestionMarks) {
     EXPECT_EQ(ReadFile("a.txt"), "a?\x80");
 }
 
+// A long text is narrowed in pieces; every byte keeps its place across their edges, and a character
+// outside the code page, surrogate pairs included, gives one "?" a unit wherever the pieces part.
+TEST_F(DocumentTest, ALongTextWithCharactersOutsideTheCodePageSavesEveryUnitInPlace) {
+    WriteFile("w.txt", "x");
+    std::u16string text;
+    std::string expected;
+    for (int i = 0; text.size() < 100000; ++i) {
+        text += u"ab\u00E9\U0001F600\u4E00";
+        expected += "ab\xE9???";
+        text += char16_t(u'a' + i % 26);
+        expected += char('a' + i % 26);
+    }
+    screen.Then([&] { SetWindowTextW(EditorControl, text.c_str()); });
+    CaretToEnd().Type(u"!");
+    Menu({kFile, kSave});
+    Run(u"\\w.txt");
+    EXPECT_EQ(ReadFile("w.txt"), expected + "!");
+}
+
 TEST_F(DocumentTest, AQuotedPathOnTheCommandLineOpensUnderItsName) {
     WriteFile("my notes/a.txt", "quoted");
     Run(u"\"\\my notes\\a.txt\"");
