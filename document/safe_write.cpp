@@ -42,7 +42,6 @@ bool WriteBytes(HANDLE file, const char *bytes, DWORD length, DWORD &total) {
             SetLastError(ERROR_DISK_FULL);
             return false;
         }
-        total += written;
     }
     return true;
 }
