@@ -54,18 +54,17 @@ bool ReadAllBytes(HANDLE file, char *bytes, DWORD size, DWORD &total) {
     return true;
 }
 
-// Widens the bytes through the device's code page; the text ends at the first zero byte.
-bool WidenText(const char *bytes, DWORD length, ReadText &out) {
-    size_t characters = std::strlen(bytes);
-    out.cutAtZero = characters < length;
-    // Every character of the buffer is written below, so it is not cleared first.
-    out.text.reset(new (std::nothrow) WCHAR[characters + 1]);
-    if (!out.text) return false;
-    if (characters > size_t(INT_MAX)) return false;  // more than the edit control can hold anyway
-    if (characters > 0 && MultiByteToWideChar(kTextCodePage, 0, bytes, int(characters), out.text.get(),
-                                              int(characters)) != int(characters))
-        return false;
-    out.text[characters] = 0;
+// Widens bytes that lie in the same buffer, from offset bytes on, into its start: piece by piece, each
+// piece's units landing before its own bytes, so that no call is given overlapping buffers. Near the end
+// of the bytes the pieces halve, and there are never more than a few dozen.
+bool WidenInPlace(WCHAR *text, size_t offset, size_t count) {
+    const char *bytes = reinterpret_cast<const char *>(text) + offset;
+    for (size_t done = 0; done < count;) {
+        // The piece's units end at byte 2 * (done + n), which must not pass its first byte, offset + done.
+        size_t n = std::min(count - done, (offset - done) / 2);
+        if (MultiByteToWideChar(kTextCodePage, 0, bytes + done, int(n), text + done, int(n)) != int(n)) return false;
+        done += n;
+    }
     return true;
 }
 
@@ -85,15 +84,29 @@ ReadStatus ReadTextFile(LPCWSTR path, DWORD shareMode, ReadText &out) {
     }
     // The buffer holds the file and a zero byte after it, so a file of 4 GB or more cannot be held.
     if (high != 0 || size == MAXDWORD) return ReadStatus::TooLarge;
-    std::unique_ptr<char[]> bytes(new (std::nothrow) char[size_t(size) + 1]);
-    if (!bytes) return ReadStatus::TooLarge;
+    // One buffer serves the bytes and the text widened from them: the bytes are read into its upper half
+    // and widened into its start, so that the file is never held twice. It is written in full by the calls
+    // that fill it, so it is not cleared first.
+    out.text.reset(new (std::nothrow) WCHAR[size_t(size) + 1]);
+    if (!out.text) return ReadStatus::TooLarge;
+    size_t offset = size_t(size) + 1;
+    char *bytes = reinterpret_cast<char *>(out.text.get()) + offset;
     DWORD total = 0;
-    if (!ReadAllBytes(file.Get(), bytes.get(), size, total)) {
+    if (!ReadAllBytes(file.Get(), bytes, size, total)) {
         out.error = GetLastError();
+        out.text.reset();
         return ReadStatus::CannotOpen;
     }
     bytes[total] = 0;
-    return WidenText(bytes.get(), total, out) ? ReadStatus::Read : ReadStatus::TooLarge;
+    // The text ends at the first zero byte.
+    size_t characters = std::strlen(bytes);
+    out.cutAtZero = characters < total;
+    if (characters > size_t(INT_MAX) || !WidenInPlace(out.text.get(), offset, characters)) {
+        out.text.reset();
+        return ReadStatus::TooLarge;  // more than the edit control can hold anyway
+    }
+    out.text[characters] = 0;
+    return ReadStatus::Read;
 }
 
 void ShowError(LPCWSTR text) {

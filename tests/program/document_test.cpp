@@ -317,8 +317,8 @@ TEST_F(DocumentTest, AFileTheEditorHasNoMemoryForIsRefusedAndTheDocumentStays) {
     std::string box;
     bool refused = false;
     screen.Then([&] {
-        // Room for the file's bytes and their widened copy, not for the editor's own.
-        testing_support::AllocationBudget budget(3 * size + 100000);
+        // Room for the file's text widened, not for the editor's own.
+        testing_support::AllocationBudget budget(2 * size + 100000);
         OpenDocument(u"\\big.txt");
         refused = budget.Refused();
     });
