@@ -17,6 +17,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -169,6 +170,43 @@ void BM_TypeAndRenderOutsideCodePage(benchmark::State &state) {
         SendMessageW(scene.Edit(), WM_CHAR, ++typed % 60 ? u'x' : u'\r', 1);
         posix::RenderScreen(grid);
     }
+}
+
+// A document's way in and out as Open and Save take it, for plain text (second argument 0) and for a text
+// with a character outside the code page on every line (1), whose blocks are all kept in 16 bits. In: the
+// text arrives in a fresh buffer, as widening leaves it, is set into an empty control, and the first
+// screen is drawn. Out: the text is read back whole into a fresh buffer and narrowed (into a buffer kept
+// from run to run, as Save narrows into the one the text was read into). Each may cost the second text
+// only a constant factor more than the first.
+void BM_OpenSteps(benchmark::State &state) {
+    const std::u16string &text = state.range(1) ? DocumentOutsideCodePage(state.range(0)) : Document(state.range(0));
+    Scene scene(kNoWrapStyle, u"");
+    posix::CellGrid grid(80, 24);
+    for (auto _ : state) {
+        std::unique_ptr<WCHAR[]> copy(new WCHAR[text.size() + 1]);
+        std::copy_n(text.c_str(), text.size() + 1, copy.get());
+        SetWindowTextW(scene.Edit(), copy.get());
+        copy.reset();
+        posix::RenderScreen(grid);
+        state.PauseTiming();
+        SetWindowTextW(scene.Edit(), u"");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+void BM_SaveSteps(benchmark::State &state) {
+    const std::u16string &text = state.range(1) ? DocumentOutsideCodePage(state.range(0)) : Document(state.range(0));
+    Scene scene(kNoWrapStyle, text);
+    std::unique_ptr<char[]> bytes(new char[text.size() + 1]);
+    for (auto _ : state) {
+        int length = GetWindowTextLengthW(scene.Edit());
+        std::unique_ptr<WCHAR[]> copy(new WCHAR[size_t(length) + 1]);
+        length = GetWindowTextW(scene.Edit(), copy.get(), length + 1);
+        WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, copy.get(), length, bytes.get(), length, nullptr, nullptr);
+        benchmark::DoNotOptimize(bytes.get());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 
 // One character typed in the middle of the document, the caret staying where typing left it; every
@@ -471,6 +509,8 @@ BENCHMARK(BM_SetText)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetText)->ArgsProduct({{16, 64}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetTextOutsideCodePage)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAndRenderOutsideCodePage)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenSteps)->ArgsProduct({{16, 64}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveSteps)->ArgsProduct({{16, 64}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInMiddle)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypeAtScatteredPlaces)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CaretDown)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
