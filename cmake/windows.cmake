@@ -11,7 +11,7 @@ add_custom_command(
   COMMENT "Linking resources into an object")
 
 add_compile_definitions(UNICODE _UNICODE)
-add_executable(scrivel WIN32 ${SCRIVEL_PROGRAM_SOURCES} platform/windows/soft_key_bar.cpp ${RES_OBJECT})
+add_executable(scrivel WIN32 ${SCRIVEL_PROGRAM_SOURCES} platform/windows/soft_key_bar.cpp platform/soft_key_buttons.cpp ${RES_OBJECT})
 target_include_directories(scrivel PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_options(scrivel PRIVATE -municode -mwindows -static)
 target_link_libraries(scrivel PRIVATE comctl32 version shell32 gdi32 user32 advapi32)

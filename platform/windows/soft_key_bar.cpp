@@ -1,11 +1,8 @@
 // The phone's soft-key bar on desktop Windows: a strip under its window with the two labels, pressed with
 // F1 and F2 (or a click), Back on Backspace and Esc pressing a Cancel key. Keys taken over with
 // SHCMBM_OVERRIDEKEY reach the bar's owner as WM_HOTKEY on press and on release, as on the phone.
+#include "platform/soft_key_buttons.h"
 #include "platform/win32.h"
-
-#include <algorithm>
-#include <map>
-#include <vector>
 
 namespace {
 
@@ -14,19 +11,9 @@ constexpr const WCHAR *kBarProperty = L"ScrivelSoftKeyBar";
 constexpr UINT_PTR kFollowOwner = 1;  // the subclass that keeps the strip under its window
 constexpr int kBarHeight = 26;
 
-struct Button {
-    int command = 0;
-    BYTE state = TBSTATE_ENABLED;
-    BYTE style = 0;
-    WString label;
-    DWORD_PTR data = 0;  // the popup menu of a drop-down button
-};
-
 struct SoftKeyBar {
     HWND owner = nullptr;
-    HMENU menu = nullptr;  // the menu the bar was built from
-    std::vector<Button> buttons;
-    std::map<int, DWORD> overrides;  // key -> flags taken over (SHMBOF_*)
+    SoftKeyButtons buttons;
 };
 
 HHOOK KeyHook;
@@ -36,91 +23,8 @@ SoftKeyBar *BarOf(HWND bar) {
     return reinterpret_cast<SoftKeyBar *>(GetWindowLongPtrW(bar, GWLP_USERDATA));
 }
 
-WORD ReadWord(const BYTE *p) {
-    return WORD(p[0] | (p[1] << 8));
-}
-
-// The bar data resource: menu number, button count, then seven 16-bit fields a button.
-bool LoadBarResource(HINSTANCE instance, UINT id, SoftKeyBar &bar) {
-    HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    if (!res) return false;
-    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
-    DWORD size = SizeofResource(instance, res);
-    if (!data || size < 4) return false;
-    WORD menuId = ReadWord(data);
-    WORD count = ReadWord(data + 2);
-    if (size < 4u + count * 14u) return false;
-    bar.menu = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
-    for (WORD i = 0; i < count; ++i) {
-        const BYTE *f = data + 4 + i * 14;
-        Button b;
-        b.command = ReadWord(f + 2);
-        b.state = BYTE(ReadWord(f + 4));
-        b.style = BYTE(ReadWord(f + 6));
-        const WCHAR *label = nullptr;
-        int n = LoadStringW(instance, ReadWord(f + 8), reinterpret_cast<LPWSTR>(&label), 0);
-        if (label && n > 0) b.label.assign(label, size_t(n));
-        WORD popupIndex = ReadWord(f + 12);
-        if (popupIndex != 0xFFFF && bar.menu) b.data = reinterpret_cast<DWORD_PTR>(GetSubMenu(bar.menu, popupIndex));
-        bar.buttons.push_back(b);
-    }
-    return true;
-}
-
-int FindButton(const SoftKeyBar &bar, WPARAM which, DWORD mask) {
-    if (mask & TBIF_BYINDEX) return which < bar.buttons.size() ? int(which) : -1;
-    for (size_t i = 0; i < bar.buttons.size(); ++i)
-        if (bar.buttons[i].command == int(which)) return int(i);
-    return -1;
-}
-
-LRESULT OnGetButtonInfo(const SoftKeyBar &bar, WPARAM which, TBBUTTONINFOW *info) {
-    if (!info || info->cbSize != sizeof(TBBUTTONINFOW)) return -1;
-    int index = FindButton(bar, which, info->dwMask);
-    if (index < 0) return -1;
-    const Button &b = bar.buttons[size_t(index)];
-    if (info->dwMask & TBIF_COMMAND) info->idCommand = b.command;
-    if (info->dwMask & TBIF_STATE) info->fsState = b.state;
-    if (info->dwMask & TBIF_STYLE) info->fsStyle = b.style;
-    if (info->dwMask & TBIF_LPARAM) info->lParam = b.data;
-    if (info->dwMask & TBIF_IMAGE) info->iImage = I_IMAGENONE;
-    if ((info->dwMask & TBIF_TEXT) && info->pszText && info->cchText > 0) {
-        size_t n = std::min<size_t>(b.label.size(), size_t(info->cchText - 1));
-        std::copy_n(b.label.begin(), n, info->pszText);
-        info->pszText[n] = 0;
-    }
-    return index;
-}
-
-LRESULT OnSetButtonInfo(HWND hwnd, SoftKeyBar &bar, WPARAM which, const TBBUTTONINFOW *info) {
-    if (!info || info->cbSize != sizeof(TBBUTTONINFOW)) return FALSE;
-    int index = FindButton(bar, which, info->dwMask);
-    if (index < 0) return FALSE;
-    Button &b = bar.buttons[size_t(index)];
-    if (info->dwMask & TBIF_COMMAND) b.command = info->idCommand;
-    if (info->dwMask & TBIF_STATE) b.state = info->fsState;
-    if (info->dwMask & TBIF_STYLE) b.style = info->fsStyle;
-    if (info->dwMask & TBIF_LPARAM) b.data = info->lParam;
-    if ((info->dwMask & TBIF_TEXT) && info->pszText) b.label = info->pszText;
-    InvalidateRect(hwnd, nullptr, TRUE);
-    return TRUE;
-}
-
-LRESULT OnOverrideKey(SoftKeyBar &bar, WPARAM vk, LPARAM lParam) {
-    DWORD mask = LOWORD(lParam), value = HIWORD(lParam);
-    DWORD &flags = bar.overrides[int(vk & 0xFF)];
-    flags = (flags & ~mask) | (value & mask);
-    return TRUE;
-}
-
-HMENU OnGetSubMenu(const SoftKeyBar &bar, LPARAM command) {
-    for (const Button &b : bar.buttons)
-        if (b.command == int(command)) return reinterpret_cast<HMENU>(b.data);
-    return nullptr;
-}
-
-void OpenPopup(HWND hwnd, const SoftKeyBar &bar, size_t index) {
-    HMENU popup = reinterpret_cast<HMENU>(bar.buttons[index].data);
+void OpenPopup(HWND hwnd, const SoftKeyBar &bar, const SoftKeyButton &button) {
+    HMENU popup = reinterpret_cast<HMENU>(button.data);
     HWND owner = bar.owner;
     RECT strip;
     GetWindowRect(hwnd, &strip);
@@ -136,8 +40,7 @@ void OpenPopup(HWND hwnd, const SoftKeyBar &bar, size_t index) {
 bool PressKey(HWND hwnd, int vk, bool down) {
     SoftKeyBar *bar = BarOf(hwnd);
     if (!bar) return false;
-    auto it = bar->overrides.find(vk);
-    DWORD flags = it == bar->overrides.end() ? 0 : it->second;
+    DWORD flags = bar->buttons.KeyFlags(vk);
     if (flags & SHMBOF_NODEFAULT) {
         if (flags & SHMBOF_NOTIFY)
             PostMessageW(bar->owner, WM_HOTKEY, WPARAM(vk), MAKELPARAM(down ? 0 : MOD_KEYUP, vk));
@@ -145,23 +48,21 @@ bool PressKey(HWND hwnd, int vk, bool down) {
     }
     if (vk == VK_TBACK) return false;  // the Back key's default is the focused window's own
     if (!down) return true;
-    size_t index = vk == VK_TSOFT1 ? 0 : 1;
-    if (index >= bar->buttons.size()) return true;
-    const Button &b = bar->buttons[index];
-    if (!(b.state & TBSTATE_ENABLED) || (b.state & TBSTATE_HIDDEN)) return true;
-    if (b.data && (b.style & TBSTYLE_DROPDOWN))
-        OpenPopup(hwnd, *bar, index);
+    const SoftKeyButton *b = bar->buttons.At(vk == VK_TSOFT1 ? 0 : 1);
+    if (!b || !b->Pressable()) return true;
+    if (b->OpensMenu())
+        OpenPopup(hwnd, *bar, *b);
     else
-        PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(b.command, 0), LPARAM(hwnd));
+        PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(b->command, 0), LPARAM(hwnd));
     return true;
 }
 
 // Esc closes what a Cancel key closes; on a bar whose right key opens a menu it does nothing.
 bool PressEscape(HWND hwnd, bool down) {
     SoftKeyBar *bar = BarOf(hwnd);
-    if (!bar || bar->buttons.size() < 2) return false;
-    const Button &right = bar->buttons[1];
-    if (right.data && (right.style & TBSTYLE_DROPDOWN)) return true;
+    const SoftKeyButton *right = bar ? bar->buttons.At(1) : nullptr;
+    if (!right) return false;
+    if (right->OpensMenu()) return true;
     return PressKey(hwnd, VK_TSOFT2, down);
 }
 
@@ -170,7 +71,7 @@ bool TakeKey(HWND bar, int vk, bool down, bool repeat) {
     SoftKeyBar *state = BarOf(bar);
     bool softKey = vk == VK_TSOFT1 || vk == VK_TSOFT2 || vk == VK_TBACK;
     if (!state || (!softKey && vk != VK_ESCAPE)) return false;
-    if (repeat) return vk != VK_TBACK || state->overrides.count(vk) != 0;
+    if (repeat) return vk != VK_TBACK || state->buttons.KeyFlags(vk) != 0;
     return softKey ? PressKey(bar, vk, down) : PressEscape(bar, down);
 }
 
@@ -214,12 +115,12 @@ void Paint(HWND hwnd) {
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     InflateRect(&area, -8, 0);
-    for (size_t i = 0; bar && i < bar->buttons.size() && i < 2; ++i) {
-        const Button &b = bar->buttons[i];
-        if (b.state & TBSTATE_HIDDEN) continue;
-        SetTextColor(dc, GetSysColor((b.state & TBSTATE_ENABLED) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    for (size_t i = 0; bar && i < 2; ++i) {
+        const SoftKeyButton *b = bar->buttons.At(i);
+        if (!b || !b->Shown()) continue;
+        SetTextColor(dc, GetSysColor((b->state & TBSTATE_ENABLED) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
         UINT side = i == 0 ? DT_LEFT : DT_RIGHT;
-        DrawTextW(dc, b.label.c_str(), int(b.label.size()), &area, side | DT_VCENTER | DT_SINGLELINE);
+        DrawTextW(dc, b->label.c_str(), int(b->label.size()), &area, side | DT_VCENTER | DT_SINGLELINE);
     }
     SelectObject(dc, old);
     EndPaint(hwnd, &ps);
@@ -233,12 +134,17 @@ void Free(HWND hwnd) {
         RemoveWindowSubclass(bar->owner, FollowOwner, kFollowOwner);
         RemovePropW(bar->owner, kBarProperty);
     }
-    if (bar->menu) DestroyMenu(bar->menu);
     delete bar;
     if (--LiveBars == 0 && KeyHook) {
         UnhookWindowsHookEx(KeyHook);
         KeyHook = nullptr;
     }
+}
+
+BOOL SetButtonInfo(HWND hwnd, SoftKeyBar &bar, WPARAM which, const TBBUTTONINFOW *info) {
+    if (!bar.buttons.SetInfo(which, info)) return FALSE;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
 }
 
 LRESULT CALLBACK SoftKeyBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -256,12 +162,12 @@ LRESULT CALLBACK SoftKeyBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         case TB_GETBUTTONINFOW:
-            return bar ? OnGetButtonInfo(*bar, wParam, reinterpret_cast<TBBUTTONINFOW *>(lParam)) : -1;
+            return bar ? bar->buttons.GetInfo(wParam, reinterpret_cast<TBBUTTONINFOW *>(lParam)) : -1;
         case TB_SETBUTTONINFOW:
-            return bar ? OnSetButtonInfo(hwnd, *bar, wParam, reinterpret_cast<const TBBUTTONINFOW *>(lParam)) : 0;
-        case SHCMBM_OVERRIDEKEY: return bar ? OnOverrideKey(*bar, wParam, lParam) : 0;
-        case SHCMBM_GETSUBMENU: return bar ? reinterpret_cast<LRESULT>(OnGetSubMenu(*bar, lParam)) : 0;
-        case SHCMBM_GETMENU: return bar ? reinterpret_cast<LRESULT>(bar->menu) : 0;
+            return bar ? SetButtonInfo(hwnd, *bar, wParam, reinterpret_cast<const TBBUTTONINFOW *>(lParam)) : 0;
+        case SHCMBM_OVERRIDEKEY: return bar ? bar->buttons.OverrideKey(wParam, lParam) : 0;
+        case SHCMBM_GETSUBMENU: return bar ? reinterpret_cast<LRESULT>(bar->buttons.SubMenu(lParam)) : 0;
+        case SHCMBM_GETMENU: return bar ? reinterpret_cast<LRESULT>(bar->buttons.Menu()) : 0;
         default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -288,7 +194,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
     if (!RegisterBarClass(instance)) return FALSE;
     auto *bar = new SoftKeyBar;
     bar->owner = info->hwndParent;
-    if (!(info->dwFlags & SHCMBF_EMPTYBAR) && !LoadBarResource(instance, info->nToolBarId, *bar)) {
+    if (!(info->dwFlags & SHCMBF_EMPTYBAR) && !bar->buttons.Load(instance, info->nToolBarId)) {
         delete bar;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return FALSE;
@@ -296,7 +202,6 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
     HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kBarClass, L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0,
                                 info->hwndParent, nullptr, instance, nullptr);
     if (!hwnd) {
-        if (bar->menu) DestroyMenu(bar->menu);
         delete bar;
         return FALSE;
     }

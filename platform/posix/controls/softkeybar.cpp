@@ -5,9 +5,8 @@
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/soft_keys.h"
 #include "platform/posix/windowing/window.h"
+#include "platform/soft_key_buttons.h"
 
-#include <algorithm>
-#include <map>
 #include <utility>
 
 namespace posix {
@@ -16,108 +15,10 @@ namespace {
 constexpr const char16_t *kBarClass = u"menu_worker";
 constexpr UINT kOpenPopup = WM_USER + 1;  // posted to itself, so that the popup runs from the loop
 
-struct Button {
-    int command = 0;
-    BYTE state = TBSTATE_ENABLED;
-    BYTE style = 0;
-    U16String label;
-    DWORD_PTR data = 0;  // the popup menu of a drop-down button
-};
-
-struct SoftKeyBar {
-    HMENU menu = nullptr;  // the menu the bar was built from
-    std::vector<Button> buttons;
-    std::map<int, DWORD> overrides;  // key -> flags taken over (SHMBOF_*)
-};
-
-SoftKeyBar *BarOf(HWND hwnd) {
+SoftKeyButtons *BarOf(HWND hwnd) {
     Window *w = FromHandle(hwnd);
     if (!w || !w->windowClass || w->windowClass->name != kBarClass) return nullptr;
-    return static_cast<SoftKeyBar *>(w->state);
-}
-
-WORD ReadWord(const BYTE *p) {
-    return WORD(p[0] | (p[1] << 8));
-}
-
-// The bar data resource: menu number, button count, then seven 16-bit fields a button.
-bool LoadBarResource(HINSTANCE instance, UINT id, SoftKeyBar &bar) {
-    HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
-    if (!res) return false;
-    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
-    DWORD size = SizeofResource(instance, res);
-    if (!data || size < 4) return false;
-    WORD menuId = ReadWord(data);
-    WORD count = ReadWord(data + 2);
-    if (size < 4u + count * 14u) return false;
-    bar.menu = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
-    for (WORD i = 0; i < count; ++i) {
-        const BYTE *f = data + 4 + i * 14;
-        Button b;
-        b.command = ReadWord(f + 2);
-        b.state = (BYTE)ReadWord(f + 4);
-        b.style = (BYTE)ReadWord(f + 6);
-        WORD labelId = ReadWord(f + 8);
-        WORD popupIndex = ReadWord(f + 12);
-        const WCHAR *label = nullptr;
-        int n = LoadStringW(instance, labelId, (LPWSTR)&label, 0);
-        if (label && n > 0) b.label.assign(label, n);
-        if (popupIndex != 0xFFFF && bar.menu) b.data = (DWORD_PTR)GetSubMenu(bar.menu, popupIndex);
-        bar.buttons.push_back(b);
-    }
-    return true;
-}
-
-int FindButton(SoftKeyBar &bar, WPARAM which, DWORD mask) {
-    if (mask & TBIF_BYINDEX) return which < bar.buttons.size() ? (int)which : -1;
-    for (size_t i = 0; i < bar.buttons.size(); ++i)
-        if (bar.buttons[i].command == (int)which) return (int)i;
-    return -1;
-}
-
-LRESULT OnGetButtonInfo(SoftKeyBar &bar, WPARAM which, TBBUTTONINFOW *info) {
-    if (!info || info->cbSize != sizeof(TBBUTTONINFOW)) return -1;
-    int index = FindButton(bar, which, info->dwMask);
-    if (index < 0) return -1;
-    const Button &b = bar.buttons[index];
-    if (info->dwMask & TBIF_COMMAND) info->idCommand = b.command;
-    if (info->dwMask & TBIF_STATE) info->fsState = b.state;
-    if (info->dwMask & TBIF_STYLE) info->fsStyle = b.style;
-    if (info->dwMask & TBIF_LPARAM) info->lParam = b.data;
-    if (info->dwMask & TBIF_IMAGE) info->iImage = -2;
-    if ((info->dwMask & TBIF_TEXT) && info->pszText && info->cchText > 0) {
-        size_t n = std::min<size_t>(b.label.size(), info->cchText - 1);
-        std::copy_n(b.label.begin(), n, info->pszText);
-        info->pszText[n] = 0;
-    }
-    return index;
-}
-
-LRESULT OnSetButtonInfo(SoftKeyBar &bar, WPARAM which, const TBBUTTONINFOW *info) {
-    if (!info || info->cbSize != sizeof(TBBUTTONINFOW)) return FALSE;
-    int index = FindButton(bar, which, info->dwMask);
-    if (index < 0) return FALSE;
-    Button &b = bar.buttons[index];
-    if (info->dwMask & TBIF_COMMAND) b.command = info->idCommand;
-    if (info->dwMask & TBIF_STATE) b.state = info->fsState;
-    if (info->dwMask & TBIF_STYLE) b.style = info->fsStyle;
-    if (info->dwMask & TBIF_LPARAM) b.data = info->lParam;
-    if ((info->dwMask & TBIF_TEXT) && info->pszText) b.label = info->pszText;
-    InvalidateScreen();
-    return TRUE;
-}
-
-LRESULT OnOverrideKey(SoftKeyBar &bar, WPARAM vk, LPARAM lParam) {
-    DWORD mask = LOWORD(lParam), value = HIWORD(lParam);
-    DWORD &flags = bar.overrides[(int)(vk & 0xFF)];
-    flags = (flags & ~mask) | (value & mask);
-    return TRUE;
-}
-
-HMENU OnGetSubMenu(SoftKeyBar &bar, LPARAM command) {
-    for (const Button &b : bar.buttons)
-        if (b.command == (int)command) return (HMENU)b.data;
-    return nullptr;
+    return static_cast<SoftKeyButtons *>(w->state);
 }
 
 // Commands go to the top-level window the bar serves; hot keys to the window that made the bar.
@@ -128,9 +29,10 @@ HWND CommandTarget(HWND hwnd) {
 }
 
 void OpenPopup(HWND hwnd, int index) {
-    SoftKeyBar *bar = BarOf(hwnd);
-    if (!bar || index < 0 || index >= (int)bar->buttons.size()) return;
-    HMENU popup = (HMENU)bar->buttons[index].data;
+    SoftKeyButtons *bar = BarOf(hwnd);
+    const SoftKeyButton *button = bar ? bar->At(size_t(index)) : nullptr;
+    if (!button) return;
+    HMENU popup = (HMENU)button->data;
     HWND owner = CommandTarget(hwnd);
     if (!popup || !owner) return;
     UINT command = (UINT)TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_BOTTOMALIGN, 0, 0, owner, nullptr);
@@ -140,22 +42,25 @@ void OpenPopup(HWND hwnd, int index) {
 void Free(HWND hwnd) {
     Window *w = FromHandle(hwnd);
     if (!w) return;
-    if (SoftKeyBar *bar = BarOf(hwnd)) {
-        if (bar->menu) DestroyMenu(bar->menu);
-        delete bar;
-    }
+    delete BarOf(hwnd);
     w->state = nullptr;
 }
 
+BOOL SetButtonInfo(SoftKeyButtons &bar, WPARAM which, const TBBUTTONINFOW *info) {
+    if (!bar.SetInfo(which, info)) return FALSE;
+    InvalidateScreen();
+    return TRUE;
+}
+
 LRESULT CALLBACK SoftKeyBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    SoftKeyBar *bar = BarOf(hwnd);
+    SoftKeyButtons *bar = BarOf(hwnd);
     switch (message) {
         case WM_NCDESTROY: Free(hwnd); return 0;
-        case TB_GETBUTTONINFOW: return bar ? OnGetButtonInfo(*bar, wParam, (TBBUTTONINFOW *)lParam) : -1;
-        case TB_SETBUTTONINFOW: return bar ? OnSetButtonInfo(*bar, wParam, (const TBBUTTONINFOW *)lParam) : 0;
-        case SHCMBM_OVERRIDEKEY: return bar ? OnOverrideKey(*bar, wParam, lParam) : 0;
-        case SHCMBM_GETSUBMENU: return bar ? (LRESULT)OnGetSubMenu(*bar, lParam) : 0;
-        case SHCMBM_GETMENU: return bar ? (LRESULT)bar->menu : 0;
+        case TB_GETBUTTONINFOW: return bar ? bar->GetInfo(wParam, (TBBUTTONINFOW *)lParam) : -1;
+        case TB_SETBUTTONINFOW: return bar ? SetButtonInfo(*bar, wParam, (const TBBUTTONINFOW *)lParam) : 0;
+        case SHCMBM_OVERRIDEKEY: return bar ? bar->OverrideKey(wParam, lParam) : 0;
+        case SHCMBM_GETSUBMENU: return bar ? (LRESULT)bar->SubMenu(lParam) : 0;
+        case SHCMBM_GETMENU: return bar ? (LRESULT)bar->Menu() : 0;
         case kOpenPopup: OpenPopup(hwnd, (int)wParam); return 0;
         case WM_PAINT: return 0;  // drawn on the soft-key row by the screen, not in a window
         default: return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -182,26 +87,26 @@ HWND FindBar(HWND topLevel) {
     return found;
 }
 
+const SoftKeyButton *ButtonOf(HWND hwnd, int index) {
+    SoftKeyButtons *bar = BarOf(hwnd);
+    return bar && index >= 0 ? bar->At(size_t(index)) : nullptr;
+}
+
 U16String ButtonLabel(HWND hwnd, int index) {
-    SoftKeyBar *bar = BarOf(hwnd);
-    if (!bar || index < 0 || index >= (int)bar->buttons.size()) return U16String();
-    const Button &b = bar->buttons[index];
-    return (b.state & TBSTATE_HIDDEN) ? U16String() : b.label;
+    const SoftKeyButton *b = ButtonOf(hwnd, index);
+    return b && b->Shown() ? b->label : U16String();
 }
 
 bool ButtonOpensMenu(HWND hwnd, int index) {
-    SoftKeyBar *bar = BarOf(hwnd);
-    if (!bar || index < 0 || index >= (int)bar->buttons.size()) return false;
-    const Button &b = bar->buttons[index];
-    return b.data && (b.style & TBSTYLE_DROPDOWN);
+    const SoftKeyButton *b = ButtonOf(hwnd, index);
+    return b && b->OpensMenu();
 }
 
 bool PressSoftKey(HWND hwnd, int vk, bool down) {
-    SoftKeyBar *bar = BarOf(hwnd);
+    SoftKeyButtons *bar = BarOf(hwnd);
     Window *w = FromHandle(hwnd);
     if (!bar || !w) return false;
-    auto it = bar->overrides.find(vk);
-    DWORD flags = it == bar->overrides.end() ? 0 : it->second;
+    DWORD flags = bar->KeyFlags(vk);
     if (flags & SHMBOF_NODEFAULT) {
         if ((flags & SHMBOF_NOTIFY) && w->parent)
             PostMessageW(w->parent->handle, WM_HOTKEY, (WPARAM)vk, MAKELPARAM(down ? 0 : MOD_KEYUP, vk));
@@ -210,13 +115,12 @@ bool PressSoftKey(HWND hwnd, int vk, bool down) {
     if (vk == VK_TBACK) return false;  // the Back key's default is the focused window's own
     if (!down) return true;
     int index = vk == VK_TSOFT1 ? 0 : 1;
-    if (index >= (int)bar->buttons.size()) return true;
-    const Button &b = bar->buttons[index];
-    if (!(b.state & TBSTATE_ENABLED) || (b.state & TBSTATE_HIDDEN)) return true;
-    if (b.data && (b.style & TBSTYLE_DROPDOWN))
+    const SoftKeyButton *b = bar->At(size_t(index));
+    if (!b || !b->Pressable()) return true;
+    if (b->OpensMenu())
         PostMessageW(hwnd, kOpenPopup, (WPARAM)index, 0);
     else if (HWND target = CommandTarget(hwnd))
-        PostMessageW(target, WM_COMMAND, MAKEWPARAM(b.command, 0), (LPARAM)hwnd);
+        PostMessageW(target, WM_COMMAND, MAKEWPARAM(b->command, 0), (LPARAM)hwnd);
     return true;
 }
 
@@ -274,8 +178,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
         return FALSE;
     }
     RegisterBarClass();
-    auto *bar = new SoftKeyBar;
-    if (!(info->dwFlags & SHCMBF_EMPTYBAR) && !LoadBarResource(info->hInstRes, info->nToolBarId, *bar)) {
+    auto *bar = new SoftKeyButtons;
+    if (!(info->dwFlags & SHCMBF_EMPTYBAR) && !bar->Load(info->hInstRes, info->nToolBarId)) {
         delete bar;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return FALSE;
@@ -284,7 +188,6 @@ BOOL SHCreateMenuBar(SHMENUBARINFO *info) {
         CreateWindowExW(0, kBarClass, u"", WS_CHILD, 0, 0, 0, 0, info->hwndParent, nullptr, info->hInstRes, nullptr);
     Window *w = FromHandle(hwnd);
     if (!w) {
-        if (bar->menu) DestroyMenu(bar->menu);
         delete bar;
         return FALSE;
     }
