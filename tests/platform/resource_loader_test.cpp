@@ -1,9 +1,11 @@
-// The resource loader on resource images built here: finding resources by ordinal and by name, their
-// bytes, strings from string tables, menus from menu resources, and images that are cut short or
-// corrupt, which must never be read past their end; and version resources read by the path of their blocks.
+// The resource loader where only our platform can look: the process module holding the image set in
+// memory, handles that outlive their image, the listing of every entry, and images that are cut short or
+// corrupt, which must never be read past their end (also in version resources). What Win32 does with
+// well-formed resources is in tests/shared/resource_loader_test.cpp.
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/resources/resource_loader.h"
 #include "platform/posix/windowing/menu.h"
+#include "tests/support/resource_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,100 +14,7 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
-// A resource type or name: an ordinal, or a string when name is not empty.
-struct Key {
-    WORD ordinal = 0;
-    std::u16string name;
-};
-Key Ordinal(WORD n) {
-    return Key{n, {}};
-}
-Key Named(const std::u16string &name) {
-    return Key{0, name};
-}
-
-// Writes a resource image in the compiled .res layout.
-class ImageWriter {
-public:
-    ImageWriter() { Add(Ordinal(0), Ordinal(0), 0, {}); }  // the empty entry every .res starts with
-
-    // Returns where the entry's data ends: an image cut anywhere before that lacks the entry.
-    size_t Add(const Key &type, const Key &name, WORD language, const Bytes &data) {
-        Bytes header;
-        PutKey(header, type);
-        PutKey(header, name);
-        while (header.size() % 4 != 0)
-            header.push_back(0);
-        PutDword(header, 0);    // DataVersion
-        PutWord(header, 0x30);  // MemoryFlags
-        PutWord(header, language);
-        PutDword(header, 0);  // Version
-        PutDword(header, 0);  // Characteristics
-        PutDword(bytes, DWORD(data.size()));
-        PutDword(bytes, DWORD(header.size() + 8));
-        bytes.insert(bytes.end(), header.begin(), header.end());
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        size_t end = bytes.size();
-        while (bytes.size() % 4 != 0)
-            bytes.push_back(0);
-        return end;
-    }
-
-    static void PutWord(Bytes &out, WORD w) {
-        out.push_back(BYTE(w));
-        out.push_back(BYTE(w >> 8));
-    }
-    static void PutDword(Bytes &out, DWORD d) {
-        PutWord(out, WORD(d));
-        PutWord(out, WORD(d >> 16));
-    }
-
-    Bytes bytes;
-
-private:
-    static void PutKey(Bytes &out, const Key &key) {
-        if (key.name.empty()) {
-            PutWord(out, 0xFFFF);
-            PutWord(out, key.ordinal);
-            return;
-        }
-        for (char16_t c : key.name)
-            PutWord(out, c);
-        PutWord(out, 0);
-    }
-};
-
-// A string-table block: 16 counted strings, the missing ones empty.
-Bytes StringBlock(const std::vector<std::pair<int, std::u16string>> &strings) {
-    std::u16string texts[16];
-    for (const auto &[index, text] : strings)
-        texts[index] = text;
-    Bytes out;
-    for (const std::u16string &text : texts) {
-        ImageWriter::PutWord(out, WORD(text.size()));
-        for (char16_t c : text)
-            ImageWriter::PutWord(out, c);
-    }
-    return out;
-}
-
-Bytes Words(std::initializer_list<WORD> words) {
-    Bytes out;
-    for (WORD w : words)
-        ImageWriter::PutWord(out, w);
-    return out;
-}
-
-// A menu template with one popup "P" holding item 5 "x", then item 6 "y".
-Bytes SmallMenu() {
-    return Words({0, 0, MF_POPUP, u'P', 0, MF_END, 5, u'x', 0, MF_END, 6, u'y', 0});
-}
-
-std::string Narrow(const WCHAR *text, size_t length) {
-    return std::string(text, text + length);
-}
+using namespace resource_file;
 
 class ResourceLoaderTest : public ::testing::Test {
 protected:
@@ -126,69 +35,11 @@ protected:
     }
 };
 
-constexpr WORD kData = 10;    // RT_RCDATA
-constexpr WORD kMenu = 4;     // RT_MENU
-constexpr WORD kStrings = 6;  // RT_STRING
 constexpr DWORD kUntouched = 0xDEADBEEF;
 
 // ---------------------------------------------------------------------------------------------------
 // Finding resources
 // ---------------------------------------------------------------------------------------------------
-
-TEST_F(ResourceLoaderTest, FindsAResourceByOrdinalAndGivesItsBytesAligned) {
-    ImageWriter image;
-    image.Add(Ordinal(kData), Ordinal(3), 0x0406, {9, 9, 9});  // odd size: the next one is padded
-    image.Add(Ordinal(kData), Ordinal(7), 0x0406, {1, 2, 3, 4, 5});
-    Use(image.bytes);
-    HRSRC resource = Find(7, kData);
-    ASSERT_NE(resource, nullptr);
-    EXPECT_EQ(SizeofResource(nullptr, resource), 5u);
-    HGLOBAL loaded = LoadResource(nullptr, resource);
-    EXPECT_EQ(LockResource(loaded), (LPVOID)loaded);
-    EXPECT_EQ((uintptr_t)loaded % 4, 0u);
-    EXPECT_EQ(BytesOf(resource), (Bytes{1, 2, 3, 4, 5}));
-    EXPECT_EQ(BytesOf(Find(3, kData)), (Bytes{9, 9, 9}));
-}
-
-TEST_F(ResourceLoaderTest, StringNamesAndTypesIgnoreCase) {
-    ImageWriter image;
-    image.Add(Named(u"TEXTS"), Named(u"GREETING"), 0x0406, {42});
-    Use(image.bytes);
-    EXPECT_EQ(BytesOf(FindResourceW(nullptr, u"Greeting", u"texts")), Bytes{42});
-    EXPECT_EQ(BytesOf(FindResourceW(nullptr, u"GREETING", u"TEXTS")), Bytes{42});
-    SetLastError(kUntouched);
-    EXPECT_EQ(FindResourceW(nullptr, u"GREETINGS", u"TEXTS"), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-}
-
-TEST_F(ResourceLoaderTest, AHashAndANumberNameTheOrdinal) {
-    ImageWriter image;
-    image.Add(Ordinal(kData), Ordinal(105), 0x0406, {1});
-    Use(image.bytes);
-    EXPECT_EQ(BytesOf(FindResourceW(nullptr, u"#105", u"#10")), Bytes{1});
-    EXPECT_EQ(FindResourceW(nullptr, u"#1x5", RT_RCDATA), nullptr);
-    EXPECT_EQ(FindResourceW(nullptr, u"105", RT_RCDATA), nullptr);  // without the hash it is a name
-}
-
-TEST_F(ResourceLoaderTest, AMissingTypeAndAMissingNameHaveTheirOwnErrors) {
-    ImageWriter image;
-    image.Add(Ordinal(kData), Ordinal(1), 0x0406, {1});
-    Use(image.bytes);
-    SetLastError(kUntouched);
-    EXPECT_EQ(Find(1, kMenu), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
-    SetLastError(kUntouched);
-    EXPECT_EQ(Find(2, kData), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-}
-
-TEST_F(ResourceLoaderTest, TheNeutralLanguageIsPreferred) {
-    ImageWriter image;
-    image.Add(Ordinal(kData), Ordinal(9), 0x0406, {1});
-    image.Add(Ordinal(kData), Ordinal(9), 0x0000, {2});
-    Use(image.bytes);
-    EXPECT_EQ(BytesOf(Find(9, kData)), Bytes{2});
-}
 
 TEST_F(ResourceLoaderTest, TheProcessModuleHoldsTheImage) {
     ImageWriter image;
@@ -223,15 +74,6 @@ TEST_F(ResourceLoaderTest, HandlesThatNameNoResourceAreRefused) {
     EXPECT_EQ(SizeofResource(nullptr, second), 0u);
 }
 
-TEST_F(ResourceLoaderTest, WithoutAnImageNothingIsFound) {
-    SetLastError(kUntouched);
-    EXPECT_EQ(Find(1, kData), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_DATA_NOT_FOUND));
-    WCHAR buffer[8] = u"keep";
-    EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 8), 0);
-    EXPECT_EQ(buffer[0], u'k');
-}
-
 TEST_F(ResourceLoaderTest, TheListingShowsEveryEntryButTheFirst) {
     ImageWriter image;
     image.Add(Named(u"KIND"), Ordinal(4), 0x0409, {1, 2});
@@ -252,60 +94,6 @@ TEST_F(ResourceLoaderTest, TheListingShowsEveryEntryButTheFirst) {
 // Strings
 // ---------------------------------------------------------------------------------------------------
 
-// Strings 1 "Hello" and 2 "Hi" in block 1 (ids 0 to 15); 4 is an empty slot; block 2 is absent.
-class StringTableTest : public ResourceLoaderTest {
-protected:
-    void SetUp() override {
-        ResourceLoaderTest::SetUp();
-        ImageWriter image;
-        image.Add(Ordinal(kStrings), Ordinal(1), 0x0406, StringBlock({{1, u"Hello"}, {2, u"Hi"}}));
-        image.Add(Ordinal(kStrings), Ordinal(3), 0x0406, StringBlock({{0, u"Thirty-two"}}));
-        Use(image.bytes);
-    }
-};
-
-TEST_F(StringTableTest, CopiesTheStringWithItsTerminator) {
-    WCHAR buffer[16];
-    EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 16), 5);
-    EXPECT_EQ(std::u16string(buffer), u"Hello");
-    EXPECT_EQ(LoadStringW(nullptr, 32, buffer, 16), 10);
-    EXPECT_EQ(std::u16string(buffer), u"Thirty-two");
-}
-
-TEST_F(StringTableTest, CutsTheStringToTheBuffer) {
-    WCHAR buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 3), 2);
-    EXPECT_EQ(std::u16string(buffer), u"He");
-    EXPECT_EQ(buffer[3], u'#');
-    EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 6), 5);
-    EXPECT_EQ(std::u16string(buffer), u"Hello");
-}
-
-TEST_F(StringTableTest, ASizeOfZeroGivesAPointerIntoTheTable) {
-    const WCHAR *text = nullptr;
-    EXPECT_EQ(LoadStringW(nullptr, 1, (LPWSTR)&text, 0), 5);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(Narrow(text, 5), "Hello");
-    EXPECT_EQ(text[5], 2);  // not terminated: the count of the next string, "Hi", follows
-}
-
-TEST_F(StringTableTest, MissingStringsLoadAsNothing) {
-    WCHAR buffer[8] = u"keep";
-    EXPECT_EQ(LoadStringW(nullptr, 4, buffer, 8), 0);  // an empty slot of a block that exists
-    EXPECT_EQ(buffer[0], 0);
-    std::copy_n(u"keep", 5, buffer);
-    EXPECT_EQ(LoadStringW(nullptr, 20, buffer, 8), 0);  // in block 2, which does not exist
-    EXPECT_EQ(std::u16string(buffer), u"keep");
-    EXPECT_EQ(LoadStringW(nullptr, 1, nullptr, 8), 0);
-}
-
-TEST_F(StringTableTest, OnlyTheLowWordOfTheIdCounts) {
-    WCHAR buffer[8];
-    EXPECT_EQ(LoadStringW(nullptr, 0x10001, buffer, 8), 5);
-    EXPECT_EQ(std::u16string(buffer), u"Hello");
-}
-
 TEST_F(ResourceLoaderTest, AStringBlockThatOverrunsItselfLoadsNothing) {
     ImageWriter image;
     Bytes block = Words({0, 3, u'a', u'b', u'c', 50, u'x'});  // string 2 claims 50 characters
@@ -321,23 +109,6 @@ TEST_F(ResourceLoaderTest, AStringBlockThatOverrunsItselfLoadsNothing) {
 // ---------------------------------------------------------------------------------------------------
 // Menus from menu resources
 // ---------------------------------------------------------------------------------------------------
-
-TEST_F(ResourceLoaderTest, LoadMenuReadsTheMenuResource) {
-    ImageWriter image;
-    image.Add(Ordinal(kMenu), Ordinal(50), 0x0406, SmallMenu());
-    Use(image.bytes);
-    HMENU menu = LoadMenuW(nullptr, MAKEINTRESOURCEW(50));
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    HMENU popup = GetSubMenu(menu, 0);
-    ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(GetMenuItemID(popup, 0), 5u);
-    EXPECT_EQ(GetMenuItemID(menu, 1), 6u);
-
-    SetLastError(kUntouched);
-    EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(51)), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-}
 
 TEST_F(ResourceLoaderTest, MalformedMenuResourcesAreRefused) {
     Bytes deep = Words({0, 0});
@@ -476,79 +247,10 @@ TEST_F(ResourceLoaderTest, CorruptedImagesNeverReadOutsideTheImage) {
 // Version resources
 // ---------------------------------------------------------------------------------------------------
 
-// One block of a version resource: its key, its value (text when it is a string), and its children.
-Bytes VersionBlock(const std::u16string &key, const Bytes &value, bool text, const std::vector<Bytes> &children) {
-    Bytes out(6, 0);
-    for (char16_t ch : key + u'\0') {
-        out.push_back(BYTE(ch));
-        out.push_back(BYTE(ch >> 8));
-    }
-    while (out.size() % 4)
-        out.push_back(0);
-    out.insert(out.end(), value.begin(), value.end());
-    for (const Bytes &child : children) {
-        while (out.size() % 4)
-            out.push_back(0);
-        out.insert(out.end(), child.begin(), child.end());
-    }
-    size_t valueLength = text ? value.size() / 2 : value.size();
-    out[0] = BYTE(out.size()), out[1] = BYTE(out.size() >> 8);
-    out[2] = BYTE(valueLength), out[3] = BYTE(valueLength >> 8);
-    out[4] = text ? 1 : 0;
-    return out;
-}
-
-Bytes TextValue(const std::u16string &text) {
-    Bytes out;
-    for (char16_t ch : text + u'\0') {
-        out.push_back(BYTE(ch));
-        out.push_back(BYTE(ch >> 8));
-    }
-    return out;
-}
-
-// A version resource of file version 3.1.4.15 and one string table with a product name.
-Bytes SampleVersion() {
-    VS_FIXEDFILEINFO fixed{};
-    fixed.dwSignature = 0xFEEF04BD;
-    fixed.dwFileVersionMS = 0x00030001;
-    fixed.dwFileVersionLS = 0x0004000F;
-    Bytes fixedBytes(reinterpret_cast<BYTE *>(&fixed), reinterpret_cast<BYTE *>(&fixed) + sizeof fixed);
-    Bytes name = VersionBlock(u"ProductName", TextValue(u"Sample"), true, {});
-    Bytes table = VersionBlock(u"040904B0", {}, true, {name});
-    Bytes strings = VersionBlock(u"StringFileInfo", {}, true, {table});
-    return VersionBlock(u"VS_VERSION_INFO", fixedBytes, false, {strings});
-}
-
-TEST(VersionInfo, TheRootGivesTheFixedInfoAndAPathGivesItsText) {
+TEST(VersionInfo, BrokenBlocksFindNothing) {
     Bytes version = SampleVersion();
     LPVOID value = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\", &value, &length));
-    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
-    auto *fixed = static_cast<VS_FIXEDFILEINFO *>(value);
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 3);
-    EXPECT_EQ(LOWORD(fixed->dwFileVersionLS), 15);
-
-    // Keys ignore case, and the length of a text counts its characters with the terminator.
-    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\stringfileinfo\\040904b0\\productname", &value, &length));
-    EXPECT_EQ(length, 7u);
-    EXPECT_EQ(std::u16string(static_cast<const char16_t *>(value)), u"Sample");
-
-    // A block that is there but holds no value is found, empty.
-    ASSERT_TRUE(VerQueryValueW(version.data(), u"\\StringFileInfo", &value, &length));
-    EXPECT_EQ(length, 0u);
-}
-
-TEST(VersionInfo, MissingPathsAndBrokenBlocksFindNothing) {
-    Bytes version = SampleVersion();
-    LPVOID value = nullptr;
-    UINT length = 0;
-    EXPECT_FALSE(VerQueryValueW(version.data(), u"\\VarFileInfo\\Translation", &value, &length));
-    EXPECT_FALSE(VerQueryValueW(version.data(), u"\\StringFileInfo\\040904B0\\CompanyName", &value, &length));
-    EXPECT_FALSE(VerQueryValueW(nullptr, u"\\", &value, &length));
-
     // A child that claims to reach past its parent is never read beyond the resource.
     Bytes broken = version;
     // The header and the key "VS_VERSION_INFO" take 40 bytes with their padding; the fixed info follows.

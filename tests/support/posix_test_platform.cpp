@@ -1,6 +1,7 @@
 // The test interface over our own platform.
 #include "tests/support/test_platform.h"
 
+#include "platform/posix/resources/resource_loader.h"
 #include "platform/posix/windowing/reset.h"
 
 namespace test_platform {
@@ -11,6 +12,7 @@ HINSTANCE Instance() {
 
 void Reset() {
     posix::ResetPlatform();
+    posix::SetResourceImage({});
 }
 
 void RunPendingMessages() {
@@ -23,6 +25,12 @@ void RunPendingMessages() {
 
 bool OnWine() {
     return false;
+}
+
+// The process module's resources are the image set last.
+HMODULE ModuleWithResources(const std::vector<BYTE> &resFile) {
+    posix::SetResourceImage({resFile.data(), resFile.size()});
+    return (HMODULE)posix::ProcessInstance();
 }
 
 }  // namespace test_platform

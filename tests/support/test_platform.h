@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace test_platform {
 
@@ -33,6 +34,10 @@ constexpr bool kOnWin32 =
 
 // True under Wine, whose faults are marked apart from Windows' own behaviour.
 bool OnWine();
+
+// A module whose resources are those of a compiled resource file (.res) image, for FindResourceW,
+// LoadResource, LoadStringW and LoadMenuW. It stays valid until the next call or Reset().
+HMODULE ModuleWithResources(const std::vector<BYTE> &resFile);
 
 }  // namespace test_platform
 

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace test_platform {
 
@@ -23,9 +25,144 @@ BOOL CALLBACK DestroyOne(HWND window, LPARAM) {
     return TRUE;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// Modules made from resource files
+// ---------------------------------------------------------------------------------------------------
+
+// A module loaded for its resources, and the file it was loaded from.
+struct ResourceModule {
+    HMODULE module;
+    std::wstring path;
+};
+
+std::vector<ResourceModule> &ResourceModules() {
+    static std::vector<ResourceModule> modules;
+    return modules;
+}
+
+void FreeResourceModules() {
+    for (const ResourceModule &m : ResourceModules()) {
+        FreeLibrary(m.module);
+        DeleteFileW(m.path.c_str());
+    }
+    ResourceModules().clear();
+}
+
+// The folder of the test program, where the build puts the module without resources.
+std::wstring ProgramFolder() {
+    WCHAR path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+// A copy of the module without resources, under a name no other copy has.
+std::wstring CopyOfResourceLessModule() {
+    static int copies = 0;
+    WCHAR folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + L"scrivel_resources_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                        std::to_wstring(++copies) + L".dll";
+    if (!CopyFileW((ProgramFolder() + L"resource_less_module.dll").c_str(), path.c_str(), FALSE)) return L"";
+    return path;
+}
+
+// Reads a little-endian WORD or DWORD of a .res file, or nothing past its end.
+bool ReadWord(const std::vector<BYTE> &file, size_t at, WORD &out) {
+    if (at + 2 > file.size()) return false;
+    out = WORD(file[at] | file[at + 1] << 8);
+    return true;
+}
+bool ReadDword(const std::vector<BYTE> &file, size_t at, DWORD &out) {
+    WORD low, high;
+    if (!ReadWord(file, at, low) || !ReadWord(file, at + 2, high)) return false;
+    out = low | DWORD(high) << 16;
+    return true;
+}
+
+// A resource type or name of a .res header: an ordinal, or a NUL-terminated string.
+struct ResourceKey {
+    WORD ordinal = 0;
+    std::wstring name;
+    LPCWSTR Argument() const { return name.empty() ? MAKEINTRESOURCEW(ordinal) : name.c_str(); }
+};
+bool ReadKey(const std::vector<BYTE> &file, size_t &at, ResourceKey &key) {
+    WORD unit;
+    if (!ReadWord(file, at, unit)) return false;
+    if (unit == 0xFFFF) {
+        at += 4;
+        return ReadWord(file, at - 2, key.ordinal);
+    }
+    for (; ReadWord(file, at, unit); at += 2) {
+        if (unit == 0) {
+            at += 2;
+            return true;
+        }
+        key.name += wchar_t(unit);
+    }
+    return false;
+}
+
+// One resource of a .res file: its type, name and language, and where its data lies in the file.
+struct ResourceEntry {
+    ResourceKey type, name;
+    WORD language = 0;
+    size_t data = 0;
+    DWORD size = 0;
+};
+
+// Reads every resource of the .res file but its empty first entry; false when the file does not hold
+// together.
+bool ReadResources(const std::vector<BYTE> &file, std::vector<ResourceEntry> &entries) {
+    size_t at = 0;
+    DWORD dataSize, headerSize;
+    while (ReadDword(file, at, dataSize) && ReadDword(file, at + 4, headerSize)) {
+        size_t keys = at + 8;
+        ResourceEntry entry;
+        if (!ReadKey(file, keys, entry.type) || !ReadKey(file, keys, entry.name)) return false;
+        keys = (keys + 3) & ~size_t(3);
+        if (!ReadWord(file, keys + 6, entry.language) || at + headerSize + dataSize > file.size()) return false;
+        entry.data = at + headerSize;
+        entry.size = dataSize;
+        if (!entry.type.name.empty() || entry.type.ordinal != 0) entries.push_back(entry);
+        at = (at + headerSize + dataSize + 3) & ~size_t(3);
+    }
+    return true;
+}
+
+// Gives the module file the resources; with none, it is left without a resource section.
+bool WriteResources(const std::wstring &path, const std::vector<BYTE> &file,
+                    const std::vector<ResourceEntry> &entries) {
+    if (entries.empty()) return true;
+    HANDLE update = BeginUpdateResourceW(path.c_str(), TRUE);
+    if (!update) return false;
+    bool added = true;
+    for (const ResourceEntry &e : entries)
+        added = added && UpdateResourceW(update, e.type.Argument(), e.name.Argument(), e.language,
+                                         const_cast<BYTE *>(file.data() + e.data), e.size);
+    return EndUpdateResourceW(update, !added) && added;
+}
+
 }  // namespace
 
+HMODULE ModuleWithResources(const std::vector<BYTE> &resFile) {
+    std::vector<ResourceEntry> entries;
+    if (!ReadResources(resFile, entries)) return nullptr;
+    std::wstring path = CopyOfResourceLessModule();
+    if (path.empty()) return nullptr;
+    HMODULE module = nullptr;
+    if (WriteResources(path, resFile, entries))
+        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) {
+        DeleteFileW(path.c_str());
+        return nullptr;
+    }
+    ResourceModules().push_back({module, path});
+    return module;
+}
+
 void Reset() {
+    FreeResourceModules();
     EnumThreadWindows(GetCurrentThreadId(), DestroyOne, 0);
     RunPendingMessages();
     SetLastError(0);
