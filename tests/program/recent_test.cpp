@@ -4,7 +4,7 @@
 #include "document/textfile.h"
 #include "settings/recent.h"
 #include "settings/settings.h"
-#include "tests/platform/menu_dump.h"
+#include "tests/support/menu_dump.h"
 #include "tests/program/harness.h"
 #include "tests/support/allocation_budget.h"
 #include "platform/posix/windowing/front_end.h"
@@ -85,7 +85,8 @@ TEST_F(RecentTest, FiveFilesLeaveTheNewestFourAndTheOldestsIdentifierGoesToTheNe
     // The submenu took the placeholder's place as the File menu's last item.
     std::string file = Dump(GetSubMenu(MainMenu, 0));
     EXPECT_EQ(file.find("Recent files"), std::string::npos) << file;
-    EXPECT_EQ(file.substr(file.find("---")), "---\nRecent >\n  E.txt 7000\n  D.txt 7003\n  C.txt 7002\n  B.txt 7001\n");
+    EXPECT_EQ(file.substr(file.find("---")),
+              "--- grey\nRecent >\n  E.txt 7000\n  D.txt 7003\n  C.txt 7002\n  B.txt 7001\n");
 }
 
 TEST_F(RecentTest, ChoosingAnEntryOpensItAndMovesItUpWithItsIdentifier) {

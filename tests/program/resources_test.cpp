@@ -3,7 +3,7 @@
 // the fields of its dialog templates, its icon group and version block, and every cut of the file.
 #include "platform/posix/resources/resource_loader.h"
 #include "platform/posix/windowing/menu.h"
-#include "tests/platform/menu_dump.h"
+#include "tests/support/menu_dump.h"
 
 #include <gtest/gtest.h>
 
@@ -150,23 +150,23 @@ TEST_F(CompiledResourcesTest, MainMenuLoadsWithItsGreyAndUncheckedItems) {
               "    New 40026\n"
               "    Save As 40008\n"
               "    Save 40007\n"
-              "    ---\n"
+              "    --- grey\n"
               "    Recent files 40055 grey\n"
               "  Edit >\n"
               "    Undo 40047 grey\n"
-              "    ---\n"
+              "    --- grey\n"
               "    Cut 40037\n"
               "    Copy 40036\n"
               "    Paste 40038\n"
               "  Find 40041\n"
               "  Find next 40056 grey\n"
-              "  ---\n"
+              "  --- grey\n"
               "  Misc. >\n"
               "    Word wrap 40040\n"
               "    Change font 40048\n"
-              "    ---\n"
+              "    --- grey\n"
               "    About 40027\n"
-              "  ---\n"
+              "  --- grey\n"
               "  Quit 40011\n");
     // The calls the program makes on it reach into the submenus.
     EXPECT_EQ(CheckMenuItem(menu, 40040, MF_BYCOMMAND | MF_CHECKED), DWORD(MF_UNCHECKED));

@@ -2,4 +2,5 @@
 # real Win32 into shared_platform_tests.exe, which runs under Wine (scripts/wine-tests.sh).
 set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/format_test.cpp
+  tests/shared/menu_test.cpp
   tests/shared/resource_loader_test.cpp)

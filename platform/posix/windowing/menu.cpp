@@ -121,13 +121,9 @@ int Depth(HMENU menu, int depth = 0) {
 }
 
 // Whether subMenu may hang below parent: it must be a menu, must not hold parent (menus never form a
-// cycle), and must not itself be nested too deeply.
+// cycle), and must not itself be nested too deeply. Win32 reports any bad submenu as a bad parameter.
 bool CanAttach(HMENU parent, HMENU subMenu) {
-    if (!MenuFromHandle(subMenu)) {
-        SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return false;
-    }
-    if (Reaches(subMenu, parent) || Depth(subMenu) >= kMaxMenuDepth) {
+    if (!MenuFromHandle(subMenu) || Reaches(subMenu, parent) || Depth(subMenu) >= kMaxMenuDepth) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -145,16 +141,18 @@ U16String TextOf(LPCWSTR text) {
 }
 
 // An item as InsertMenuW describes it. A string item without text is a separator, as in Win32 (a menu
-// template writes its separators that way).
+// template writes its separators that way); a separator is always greyed and disabled, as Win32 reports.
+// A popup whose handle names no menu is a plain item, that value its command, as in Win32.
 bool MakeItem(HMENU parent, UINT flags, UINT_PTR idNewItem, LPCWSTR text, MenuItem &item) {
     item.state = flags & kStateFlags;
     item.id = UINT(idNewItem);
-    if (flags & MF_POPUP) {
+    if ((flags & MF_POPUP) && MenuFromHandle((HMENU)idNewItem)) {
         if (!CanAttach(parent, (HMENU)idNewItem)) return false;
         item.subMenu = (HMENU)idNewItem;
         item.text = TextOf(text);
     } else if ((flags & MF_SEPARATOR) || !text) {
         item.type = MFT_SEPARATOR;
+        item.state |= MF_GRAYED | MF_DISABLED;
     } else {
         item.text = text;
     }
@@ -462,10 +460,7 @@ BOOL SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW i
     if (!found) return FALSE;
     // Check the one field that can fail before anything changes.
     bool newSubMenu = (info->fMask & MIIM_SUBMENU) && info->hSubMenu;
-    if (newSubMenu && !CanAttach(found->menu, info->hSubMenu)) {
-        SetLastError(ERROR_INVALID_PARAMETER);  // Win32 reports any bad submenu here as a bad parameter
-        return FALSE;
-    }
+    if (newSubMenu && !CanAttach(found->menu, info->hSubMenu)) return FALSE;
     MenuItem &target = found->Item();
     // The text is the one part that needs memory, so it goes first: a failure then changes nothing.
     try {

@@ -2,7 +2,7 @@
 // tree it expects.
 #pragma once
 
-#include "platform/posix/base/win32_api.h"
+#include "platform/win32.h"
 
 #include <string>
 
@@ -37,7 +37,7 @@ inline void DumpInto(HMENU menu, int level, std::string &out) {
             line += "---";
         } else {
             line += Narrow(text);
-            if (!info.hSubMenu) line += " " + std::to_string(info.wID);
+            if (!info.hSubMenu) line.append(" ").append(std::to_string(info.wID));
         }
         if (info.fState & MFS_GRAYED) line += " grey";
         if (info.fState & MFS_CHECKED) line += " checked";
