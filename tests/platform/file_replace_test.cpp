@@ -173,7 +173,7 @@ TEST_F(Replacing, AHandleTellsItsFilesSizeTimesIdentityAndNames) {
     EXPECT_EQ(info.nFileSizeLow, 5u);
     EXPECT_EQ(info.nFileSizeHigh, 0u);
     EXPECT_EQ(info.nNumberOfLinks, 1u);
-    EXPECT_EQ(info.dwFileAttributes, DWORD(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(info.dwFileAttributes, DWORD(FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(ticks(info.ftLastWriteTime), ticks(written));
 
     ASSERT_EQ(link((root_ / "a.txt").c_str(), (root_ / "b.txt").c_str()), 0);
@@ -192,8 +192,8 @@ TEST_F(Replacing, AHandleTellsItsFilesSizeTimesIdentityAndNames) {
 TEST_F(Replacing, ASymbolicLinkIsAReparsePointWithTheAttributesOfWhatItLeadsTo) {
     root_.Write("target.txt", "t");
     ASSERT_EQ(symlink("target.txt", (root_ / "link.txt").c_str()), 0);
-    EXPECT_EQ(GetFileAttributesW(u"\\target.txt"), DWORD(FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(GetFileAttributesW(u"\\link.txt"), DWORD(FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_EQ(GetFileAttributesW(u"\\target.txt"), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(GetFileAttributesW(u"\\link.txt"), DWORD(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
     mkdir((root_ / "dir").c_str(), 0755);
     ASSERT_EQ(symlink("dir", (root_ / "dirlink").c_str()), 0);
     EXPECT_EQ(GetFileAttributesW(u"\\dirlink"), DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));

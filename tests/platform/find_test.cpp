@@ -74,7 +74,7 @@ TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
               (std::set<U16>{u"b.txt", u"A.TXT", u"a.txtx", u"long name.txt", u"notes", u"ab.txt", u"sub"}));
     for (const Entry &e : entries) {
         if (e.name == u"sub" || e.name[0] == u'.') continue;
-        EXPECT_EQ(e.attributes, DWORD(FILE_ATTRIBUTE_NORMAL)) << ::testing::PrintToString(e.name);
+        EXPECT_EQ(e.attributes, DWORD(FILE_ATTRIBUTE_ARCHIVE)) << ::testing::PrintToString(e.name);
         EXPECT_EQ(e.size, 3u);
     }
     std::map<U16, DWORD> byName;
@@ -110,7 +110,7 @@ TEST_F(Find, NamesThatAreNotUtf8ListAsNamesThatReachTheirFiles) {
         std::string content(buffer, read);
         EXPECT_TRUE(root_.Exists(content)) << content;
         EXPECT_EQ(posix::DevicePathToLinux(path), root_.Path() + "/" + content);
-        EXPECT_EQ(GetFileAttributesW(path.c_str()), DWORD(FILE_ATTRIBUTE_NORMAL));
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE));
     }
     HANDLE h = CreateFileW(u"\\caf\xDCE9.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);

@@ -39,6 +39,29 @@ bool OnWine();
 // LoadResource, LoadStringW and LoadMenuW. It stays valid until the next call or Reset().
 HMODULE ModuleWithResources(const std::vector<BYTE> &resFile);
 
+// A folder of the test's own for the file tests, made empty, as a Win32 path without a trailing
+// backslash to which a test appends its names ("\\a.txt"). Over our platform it is the device root,
+// mapped onto a fresh Linux folder, so the path is empty; on Windows a fresh folder in the temporary one.
+WString MakeScratchFolder();
+// Removes the scratch folder and everything in it, and puts back what MakeScratchFolder changed.
+void RemoveScratchFolder();
+
+// A file's bytes, written (replacing the file) or read without the file calls under test, for setting a
+// test up and checking what it left.
+void WriteFileBytes(const WString &path, const std::string &bytes);
+std::string ReadFileBytes(const WString &path);
+
+// The key under HKEY_CURRENT_USER that the registry tests may create, fill and delete.
+const WCHAR *ScratchRegistryKey();
+// Makes the scratch key absent: over our platform a fresh registry in a file of the test's own, on
+// Windows the key and everything under it deleted.
+void UseScratchRegistry();
+// Deletes the scratch key and puts back what UseScratchRegistry changed.
+void RemoveScratchRegistry();
+// Reads the registry again as a new process would: over our platform what was written must come back
+// from its file; on Windows the registry is the system's and nothing changes.
+void ReadRegistryAfresh();
+
 }  // namespace test_platform
 
 // Marks a test (or the rest of one) for one side only; the reason shows in the test's output.

@@ -181,6 +181,88 @@ bool OnWine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+namespace {
+
+WString &ScratchFolderPath() {
+    static WString path;
+    return path;
+}
+
+// Deletes a folder and everything in it; read-only entries lose the attribute first.
+void RemoveTree(const WString &folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            WString name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            WString path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+WString MakeScratchFolder() {
+    WCHAR temp[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    EXPECT_TRUE(length > 0 && length <= MAX_PATH) << "no temporary folder";
+    static unsigned made = 0;
+    WString path = WString(temp, length) + L"platform-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(++made);
+    RemoveTree(path);
+    EXPECT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << "no scratch folder, error " << GetLastError();
+    ScratchFolderPath() = path;
+    return path;
+}
+
+void RemoveScratchFolder() {
+    if (!ScratchFolderPath().empty()) RemoveTree(ScratchFolderPath());
+    ScratchFolderPath().clear();
+}
+
+void WriteFileBytes(const WString &path, const std::string &bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write a file, error " << GetLastError();
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size());
+    CloseHandle(file);
+}
+
+std::string ReadFileBytes(const WString &path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+const WCHAR *ScratchRegistryKey() {
+    return L"Software\\Scrivel platform tests";
+}
+
+void UseScratchRegistry() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, ScratchRegistryKey());
+}
+
+void RemoveScratchRegistry() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, ScratchRegistryKey());
+}
+
+void ReadRegistryAfresh() {}
+
 }  // namespace test_platform
 
 namespace {

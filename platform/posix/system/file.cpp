@@ -200,15 +200,20 @@ FileObject *FileFromHandle(HANDLE handle) {
     return file;
 }
 
-// Attributes from what Linux knows; fsFlags are the flags of the file system holding the file.
+// Attributes from what Linux knows; fsFlags are the flags of the file system holding the file. Linux keeps
+// no archive bit: every regular file outside ROM counts as changed since the last backup, as Win32 marks
+// each file it creates or writes.
 DWORD AttributesOf(const struct stat &st, bool writable, unsigned long fsFlags) {
     DWORD attributes = 0;
+    bool inRom = !S_ISDIR(st.st_mode) && (fsFlags & ST_RDONLY);
     if (S_ISDIR(st.st_mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     else if (!S_ISREG(st.st_mode))
         attributes |= FILE_ATTRIBUTE_SYSTEM;
+    else if (!inRom)
+        attributes |= FILE_ATTRIBUTE_ARCHIVE;
     if (!writable) attributes |= FILE_ATTRIBUTE_READONLY;
-    if (!S_ISDIR(st.st_mode) && (fsFlags & ST_RDONLY)) attributes |= FILE_ATTRIBUTE_INROM;
+    if (inRom) attributes |= FILE_ATTRIBUTE_INROM;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 

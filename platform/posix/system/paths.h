@@ -42,7 +42,7 @@ bool MatchesPattern(const U16String &name, const U16String &pattern);
 
 // The Win32 attributes of the entry name in the folder dirFd (or AT_FDCWD for a whole path), whose stat
 // is st: folder; read-only when this user may not write it; system for anything neither a regular file
-// nor a folder; in ROM for a file on a read-only mount; normal when nothing else applies.
+// nor a folder; in ROM for a file on a read-only mount; archive for any other regular file.
 DWORD FileAttributesAt(int dirFd, const char *name, const struct stat &st);
 // The same for an entry of the folder dirFd, whose device and file-system flags (statvfs's f_flag) the
 // caller read once for the whole folder: a regular file on the folder's device shares its flags, so a
