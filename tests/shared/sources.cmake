@@ -5,4 +5,5 @@ set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/format_test.cpp
   tests/shared/menu_test.cpp
   tests/shared/registry_test.cpp
-  tests/shared/resource_loader_test.cpp)
+  tests/shared/resource_loader_test.cpp
+  tests/shared/window_message_test.cpp)

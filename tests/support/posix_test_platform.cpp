@@ -6,6 +6,7 @@
 #include "platform/posix/system/file.h"
 #include "platform/posix/system/paths.h"
 #include "platform/posix/system/registry.h"
+#include "platform/posix/windowing/keyboard.h"
 #include "platform/posix/windowing/reset.h"
 
 #include <cstdlib>
@@ -29,6 +30,29 @@ void RunPendingMessages() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    }
+}
+
+void InputKey(int vk, bool down) {
+    posix::InputEvent event;
+    event.vk = vk;
+    event.down = down;
+    posix::DeliverKey(event);
+}
+
+void PressKey(int vk, WCHAR typed) {
+    posix::InputEvent event;
+    event.vk = vk;
+    event.ch = typed;
+    posix::DeliverKey(event);
+    InputKey(vk, false);
+    RunPendingMessages();
+}
+
+void HoldKey(int vk, bool down) {
+    InputKey(vk, down);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
     }
 }
 

@@ -24,6 +24,20 @@ void Reset();
 // Runs every message already queued for this thread, as a message loop would, then returns.
 void RunPendingMessages();
 
+// A person's press and release of a key, sent to the focus window as the keyboard sends it, and the
+// messages it causes run: WM_KEYDOWN, then WM_CHAR from TranslateMessage for a key that types, WM_KEYUP.
+// typed is the character the key types: our platform's keyboard reports it with the key, Win32 works it
+// out from the keyboard layout and the key state.
+void PressKey(int vk, WCHAR typed = 0);
+
+// The key goes down or up as real input does: GetAsyncKeyState follows at once; its messages are queued
+// for the focus and run by the next message loop (after which GetKeyState follows too).
+void InputKey(int vk, bool down);
+
+// A key such as Shift or Ctrl held down (or let go) in the thread's key state, as GetKeyState reads it,
+// for the messages a test sends next; no key message is left queued.
+void HoldKey(int vk, bool down);
+
 // True when the tests run over the real Win32 (Windows or Wine), false over our own platform.
 constexpr bool kOnWin32 =
 #ifdef _WIN32

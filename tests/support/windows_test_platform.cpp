@@ -165,6 +165,8 @@ void Reset() {
     FreeResourceModules();
     EnumThreadWindows(GetCurrentThreadId(), DestroyOne, 0);
     RunPendingMessages();
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
     SetLastError(0);
 }
 
@@ -174,6 +176,36 @@ void RunPendingMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+namespace {
+
+// A key message's lParam: repeat count 1 and the key's scan code; a release also has the previous-state
+// and transition bits.
+LPARAM KeyLParam(int vk, bool down) {
+    LPARAM scan = LPARAM(MapVirtualKeyW(UINT(vk), MAPVK_VK_TO_VSC)) << 16;
+    return down ? (scan | 1) : LPARAM(0xC0000001u | DWORD(scan));
+}
+
+}  // namespace
+
+void PressKey(int vk, WCHAR) {
+    // The key goes up after the character its press made has been taken, as it does on a keyboard.
+    PostMessageW(GetFocus(), WM_KEYDOWN, WPARAM(vk), KeyLParam(vk, true));
+    RunPendingMessages();
+    PostMessageW(GetFocus(), WM_KEYUP, WPARAM(vk), KeyLParam(vk, false));
+    RunPendingMessages();
+}
+
+void InputKey(int vk, bool down) {
+    keybd_event(BYTE(vk), BYTE(MapVirtualKeyW(UINT(vk), MAPVK_VK_TO_VSC)), down ? 0 : KEYEVENTF_KEYUP, 0);
+}
+
+void HoldKey(int vk, bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[vk & 0xFF] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
 }
 
 bool OnWine() {

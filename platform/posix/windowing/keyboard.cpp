@@ -163,7 +163,8 @@ SHORT GetAsyncKeyState(int vk) {
     return state;
 }
 
-// Only whether the key is down; reading it leaves GetAsyncKeyState's bit 0 alone.
+// Only whether the key is down, as Win32 says it: the whole high byte set (the value is negative); reading
+// it leaves GetAsyncKeyState's bit 0 alone. Bit 0 here would be the toggle of Caps Lock and the like.
 SHORT GetKeyState(int vk) {
-    return posix::KeyIsDown(vk) ? SHORT(0x8000) : SHORT(0);
+    return posix::KeyIsDown(vk) ? SHORT(0xFF80) : SHORT(0);
 }

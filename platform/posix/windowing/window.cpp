@@ -331,6 +331,40 @@ bool CreationRefusedByHook(HWND handle, CREATESTRUCTW *cs) {
     return hooks.front().second(HCBT_CREATEWND, (WPARAM)handle, (LPARAM)&create) != 0;
 }
 
+// An overlapped top-level window, or one with a sizing frame, is asked its size limits before anything else.
+void AskSizeLimits(Window *w) {
+    if (w->parent || ((w->style & WS_POPUP) && !(w->style & WS_THICKFRAME))) return;
+    MINMAXINFO limits{};
+    limits.ptMaxSize = limits.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SendMessageW(w->handle, WM_GETMINMAXINFO, 0, (LPARAM)&limits);
+}
+
+// The window is asked its client area within its rectangle; ours follows from the style, whatever it says.
+void AskClientArea(Window *w) {
+    RECT area = w->rect;
+    SendMessageW(w->handle, WM_NCCALCSIZE, FALSE, (LPARAM)&area);
+}
+
+// A child tells its parent that it has been made or is about to go (event WM_CREATE or WM_DESTROY),
+// unless it was made with WS_EX_NOPARENTNOTIFY.
+void NotifyParent(Window *w, UINT event) {
+    if (!w->parent || (w->style & WS_POPUP) || (w->exStyle & WS_EX_NOPARENTNOTIFY)) return;
+    SendMessageW(w->parent->handle, WM_PARENTNOTIFY, MAKEWPARAM(event, LOWORD(w->id)), (LPARAM)w->handle);
+}
+
+// A child just made is told its size and place, its parent is told of it, and it is shown if it is visible.
+// False when the window went in the meantime.
+bool AnnounceCreation(HWND handle, const CREATESTRUCTW &cs) {
+    Window *w = FromHandle(handle);
+    if (w && w->parent) {
+        SendMessageW(handle, WM_SIZE, 0, MAKELPARAM(cs.cx, cs.cy));
+        if (FromHandle(handle)) SendMessageW(handle, WM_MOVE, 0, MAKELPARAM(cs.x, cs.y));
+    }
+    if ((w = FromHandle(handle))) NotifyParent(w, WM_CREATE);
+    if ((w = FromHandle(handle)) && (w->style & WS_VISIBLE)) SendMessageW(handle, WM_SHOWWINDOW, TRUE, 0);
+    return FromHandle(handle) != nullptr;
+}
+
 }  // namespace
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -396,13 +430,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         UnlinkAndFree(raw);
         return nullptr;
     }
-    if (!SendMessageW(handle, WM_NCCREATE, 0, (LPARAM)&cs) ||
-        (FromHandle(handle) && SendMessageW(handle, WM_CREATE, 0, (LPARAM)&cs) == -1)) {
+    AskSizeLimits(raw);
+    bool created = FromHandle(handle) && SendMessageW(handle, WM_NCCREATE, 0, (LPARAM)&cs);
+    if (created && FromHandle(handle)) AskClientArea(raw);
+    if (!created || (FromHandle(handle) && SendMessageW(handle, WM_CREATE, 0, (LPARAM)&cs) == -1)) {
         if (Window *failed = FromHandle(handle)) DestroyTree(failed);
         return nullptr;
     }
-    if (!FromHandle(handle)) return nullptr;
-    if (parent) SendMessageW(handle, WM_SIZE, 0, MAKELPARAM(cs.cx, cs.cy));
+    if (!FromHandle(handle) || !AnnounceCreation(handle, cs)) return nullptr;
     if (!parent && (style & WS_VISIBLE)) Activate(raw);
     InvalidateScreen();
     return handle;
@@ -415,16 +450,23 @@ BOOL DestroyWindow(HWND hwnd) {
         return FALSE;
     }
     if (w->destroying) return TRUE;
+    NotifyParent(w, WM_DESTROY);
+    if (!(w = FromHandle(hwnd)) || w->destroying) return TRUE;
     WindowState &s = State();
     bool wasActive = !w->parent && s.active == w->handle;
     bool hadFocus = false;
     for (Window *f = FromHandle(s.focus); f; f = f->parent)
         if (f == w) hadFocus = true;
-    if (hadFocus) {
+    if (hadFocus && w->parent && (w->style & WS_VISIBLE)) {
+        // A visible child is hidden as it goes, and the focus in it goes back to its parent.
+        w->style &= ~WS_VISIBLE;
+        SetFocus(w->parent->handle);
+    } else if (hadFocus) {
         HWND leaving = s.focus;
         s.focus = nullptr;
         if (FromHandle(leaving)) SendMessageW(leaving, WM_KILLFOCUS, 0, 0);
     }
+    if (!(w = FromHandle(hwnd)) || w->destroying) return TRUE;
     U16String className = w->windowClass->name;
     bool topLevel = !w->parent;
     // Owned top-level windows go with their owner.

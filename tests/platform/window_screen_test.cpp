@@ -1,5 +1,6 @@
-// Windows, messages, modal loops, the soft-key bar, popup menus and message boxes, driven through the
-// headless screen as a person's keys would drive them.
+// What windows, message boxes, the soft-key bar and popup menus show on the screen of cells, and how they
+// answer a person's keys, driven through the headless screen. How windows and messages behave as Win32
+// does is in tests/shared/window_message_test.cpp.
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "tests/platform/res_builder.h"
@@ -25,20 +26,11 @@ struct Recorded {
     LPARAM lParam;
 };
 std::vector<Recorded> g_log;
-LRESULT g_createResult = 0;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT && message != WM_GETTEXT && message != WM_GETTEXTLENGTH)
         g_log.push_back({hwnd, message, wParam, lParam});
-    if (message == WM_CREATE) return g_createResult;
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-std::vector<UINT> Messages(HWND hwnd) {
-    std::vector<UINT> out;
-    for (const Recorded &r : g_log)
-        if (!hwnd || r.hwnd == hwnd) out.push_back(r.message);
-    return out;
 }
 
 std::vector<Recorded> Of(UINT message) {
@@ -55,7 +47,6 @@ protected:
     void SetUp() override {
         posix::ResetPlatform();
         g_log.clear();
-        g_createResult = 0;
         WNDCLASSW wc{};
         wc.lpfnWndProc = RecordingProc;
         wc.lpszClassName = u"Recorder";
@@ -85,169 +76,12 @@ protected:
     posix::HeadlessScreen screen{40, 12};
 };
 
-// ---------------------------------------------------------------------------------------------------
-// Windows
-// ---------------------------------------------------------------------------------------------------
-
-TEST_F(WindowTest, CreationAndDestructionSendTheirMessagesInWin32Order) {
-    HWND top = TopLevel(0);
-    HWND child = Child(top, 7);
-    ASSERT_TRUE(top && child);
-    EXPECT_EQ(Messages(top), (std::vector<UINT>{WM_NCCREATE, WM_CREATE}));
-    EXPECT_EQ(Messages(child), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE}));
-    g_log.clear();
-    ASSERT_TRUE(DestroyWindow(top));
-    std::vector<std::pair<HWND, UINT>> order;
-    for (const Recorded &r : g_log)
-        if (r.message == WM_DESTROY || r.message == WM_NCDESTROY) order.push_back({r.hwnd, r.message});
-    EXPECT_EQ(order, (std::vector<std::pair<HWND, UINT>>{
-                         {top, WM_DESTROY}, {child, WM_DESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}}));
-    EXPECT_FALSE(IsWindow(top));
-    EXPECT_FALSE(IsWindow(child));
-}
-
-TEST_F(WindowTest, CreateReturningMinusOneFailsTheCreation) {
-    g_createResult = -1;
-    EXPECT_EQ(TopLevel(), nullptr);
-    EXPECT_TRUE(posix::TopLevelWindows().empty());
-    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 0, 0, nullptr, nullptr, kInstance, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_CANNOT_FIND_WND_CLASS);
-}
-
-TEST_F(WindowTest, ClassNamesIgnoreCaseAndRegisterOnce) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = RecordingProc;
-    wc.lpszClassName = u"RECORDER";
-    EXPECT_EQ(RegisterClassW(&wc), 0);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_CLASS_ALREADY_EXISTS);
-    HWND w = CreateWindowExW(0, u"recorder", u"x", 0, 0, 0, 10, 10, nullptr, nullptr, kInstance, nullptr);
-    EXPECT_NE(w, nullptr);
-    EXPECT_EQ(FindWindowW(u"RECORDER", nullptr), w);
-}
-
 TEST_F(WindowTest, DefaultTopLevelFillsTheScreenBetweenTitleAndSoftKeys) {
     HWND top = TopLevel();
     RECT r;
     ASSERT_TRUE(GetClientRect(top, &r));
     EXPECT_EQ(r.right, 40 * 8);
     EXPECT_EQ(r.bottom, 10 * 16);
-}
-
-TEST_F(WindowTest, SubclassingReturnsTheOldProcedureAndCallWindowProcPassesOn) {
-    HWND top = TopLevel(0);
-    static WNDPROC base;
-    static int seen;
-    seen = 0;
-    base = (WNDPROC)SetWindowLongPtrW(
-        top, GWLP_WNDPROC, (LONG_PTR)(WNDPROC)[](HWND h, UINT m, WPARAM w, LPARAM l) {
-            ++seen;
-            return CallWindowProcW(base, h, m, w, l);
-        });
-    EXPECT_EQ(base, RecordingProc);
-    g_log.clear();
-    SendMessageW(top, WM_USER + 5, 1, 2);
-    EXPECT_EQ(seen, 1);
-    ASSERT_EQ(g_log.size(), 1u);
-    EXPECT_EQ(g_log[0].message, (UINT)WM_USER + 5);
-}
-
-TEST_F(WindowTest, WindowTextGoesThroughTheMessages) {
-    HWND top = TopLevel(0);
-    EXPECT_TRUE(SetWindowTextW(top, u"abcdef"));
-    WCHAR buffer[4];
-    EXPECT_EQ(GetWindowTextW(top, buffer, 4), 3);
-    EXPECT_EQ(std::u16string(buffer), u"abc");
-    EXPECT_EQ(GetWindowTextLengthW(top), 6);
-}
-
-TEST_F(WindowTest, FocusMovesWithKillAndSetFocus) {
-    HWND top = TopLevel(0);
-    HWND a = Child(top, 1), b = Child(top, 2);
-    SetFocus(a);
-    g_log.clear();
-    EXPECT_EQ(SetFocus(b), a);
-    std::vector<Recorded> kills = Of(WM_KILLFOCUS), sets = Of(WM_SETFOCUS);
-    ASSERT_EQ(kills.size(), 1u);
-    ASSERT_EQ(sets.size(), 1u);
-    EXPECT_EQ(kills[0].hwnd, a);
-    EXPECT_EQ((HWND)kills[0].wParam, b);
-    EXPECT_EQ(sets[0].hwnd, b);
-    EXPECT_EQ(GetFocus(), b);
-    DestroyWindow(b);
-    EXPECT_EQ(GetFocus(), nullptr);
-}
-
-TEST_F(WindowTest, ShowingATopLevelWindowActivatesItAndDefaultHandlingFocusesIt) {
-    HWND first = TopLevel(0);
-    ShowWindow(first, SW_SHOW);
-    EXPECT_EQ(GetActiveWindow(), first);
-    EXPECT_EQ(GetFocus(), first);
-    HWND second = TopLevel(0);
-    g_log.clear();
-    ShowWindow(second, SW_SHOW);
-    ASSERT_EQ(Of(WM_ACTIVATE).size(), 2u);
-    EXPECT_EQ(Of(WM_ACTIVATE)[0].hwnd, first);
-    EXPECT_EQ(LOWORD(Of(WM_ACTIVATE)[0].wParam), WA_INACTIVE);
-    EXPECT_EQ(Of(WM_ACTIVATE)[1].hwnd, second);
-    DestroyWindow(second);
-    EXPECT_EQ(GetActiveWindow(), first) << "the window behind comes back";
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Messages and the loop
-// ---------------------------------------------------------------------------------------------------
-
-TEST_F(WindowTest, PostedMessagesComeInOrderAndTheQuitMessageLast) {
-    HWND top = TopLevel(0);
-    PostMessageW(top, WM_USER + 1, 0, 0);
-    PostQuitMessage(3);
-    PostMessageW(top, WM_USER + 2, 0, 0);
-    MSG msg;
-    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
-    EXPECT_EQ(msg.message, (UINT)WM_USER + 1);
-    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
-    EXPECT_EQ(msg.message, (UINT)WM_USER + 2);
-    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));
-    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
-    EXPECT_EQ(msg.wParam, 3u);
-}
-
-TEST_F(WindowTest, KeysReachTheFocusAndTranslateMessageAddsTheCharacter) {
-    HWND top = TopLevel();
-    HWND child = Child(top, 1);
-    SetFocus(child);
-    screen.Type(u"a").Key(VK_LEFT);
-    g_log.clear();
-    Loop();
-    std::vector<UINT> seen;
-    for (const Recorded &r : g_log)
-        if (r.hwnd == child && r.message >= WM_KEYFIRST && r.message <= WM_KEYLAST) seen.push_back(r.message);
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_KEYUP}));
-    ASSERT_EQ(Of(WM_CHAR).size(), 1u);
-    EXPECT_EQ(Of(WM_CHAR)[0].wParam, (WPARAM)u'a');
-    EXPECT_EQ(Of(WM_KEYDOWN)[0].wParam, (WPARAM)'A');
-}
-
-TEST_F(WindowTest, AsyncKeyStateFollowsPressAndRelease) {
-    TopLevel();
-    SHORT during = 0;
-    screen.Press(VK_TSOFT1).Then([&] { during = GetAsyncKeyState(VK_TSOFT1); }).Release(VK_TSOFT1);
-    Loop();
-    EXPECT_EQ(during & 0x8000, 0x8000);
-    EXPECT_EQ(GetAsyncKeyState(VK_TSOFT1), 0);
-}
-
-// Bit 0 says the key went down since the last call asked; the call that reads it clears it. GetKeyState
-// reads only whether the key is down and leaves bit 0 for GetAsyncKeyState.
-TEST_F(WindowTest, AsyncKeyStateSaysOnceThatTheKeyWentDown) {
-    TopLevel();
-    std::vector<int> seen;
-    auto read = [&] { seen.push_back(WORD(GetAsyncKeyState(VK_TSOFT1))); };
-    auto readKeyState = [&] { seen.push_back(WORD(GetKeyState(VK_TSOFT1))); };
-    screen.Press(VK_TSOFT1).Then(readKeyState).Then(read).Then(read).Release(VK_TSOFT1).Then(read);
-    screen.Press(VK_TSOFT1).Release(VK_TSOFT1).Then(read).Then(read);
-    Loop();
-    EXPECT_EQ(seen, (std::vector<int>{0x8000, 0x8001, 0x8000, 0, 0x0001, 0}));
 }
 
 // ---------------------------------------------------------------------------------------------------
