@@ -300,14 +300,15 @@ size_t RoomFor(const EditState &s, size_t selected) {
     return s.limit > remaining ? size_t(s.limit) - remaining : 0;
 }
 
-// Text typed by the user replaces the selection, or goes nowhere but EN_MAXTEXT when it does not fit.
+// Text typed by the user replaces the selection. What does not fit is cut off after EN_MAXTEXT, as
+// EM_REPLACESEL cuts it (a line break may lose its LF); when nothing fits and nothing is selected,
+// nothing else happens.
 void TypeText(EditState &s, const U16String &typed) {
     size_t from = SelectionStart(s), to = SelectionEnd(s);
-    if (typed.size() > RoomFor(s, to - from)) {
-        Notify(s.hwnd, EN_MAXTEXT);
-        return;
-    }
-    ReplaceRange(s, from, to, typed.data(), typed.size(), Undo::Record);
+    size_t count = std::min(typed.size(), RoomFor(s, to - from));
+    if (count < typed.size() && !Notify(s.hwnd, EN_MAXTEXT)) return;
+    if (count == 0 && from == to) return;
+    ReplaceRange(s, from, to, typed.data(), count, Undo::Record);
     NotifyEdited(s.hwnd);
 }
 
@@ -826,6 +827,9 @@ LRESULT OnChar(EditState &s, WCHAR ch) {
             return 0;
         case u'\t':
             if (s.multiline) TypeText(s, u"\t");
+            return 0;
+        case 0x1A:  // Ctrl+Z undoes, as in every Win32 edit control
+            OnUndo(s);
             return 0;
         default:
             // Other control characters come from Ctrl with a letter and type nothing.
