@@ -200,6 +200,50 @@ TEST_F(WindowTest, FocusMovesWithKillAndSetFocus) {
     EXPECT_EQ(GetFocus(), top);
 }
 
+// A child hidden, or destroyed while visible, is told it is hidden; if it has the focus itself, the
+// focus goes to its parent. Hiding a window around the focus leaves the focus where it is.
+TEST_F(WindowTest, HidingTheFocusGivesItToTheParent) {
+    HWND top = TopLevel();
+    HWND a = Child(top, 1);
+    HWND inner = Child(a, 3);
+    SetFocus(inner);
+    ShowWindow(a, SW_HIDE);
+    EXPECT_EQ(GetFocus(), inner) << "a window around the focus was hidden";
+    g_log.clear();
+    ShowWindow(inner, SW_HIDE);
+    EXPECT_EQ(GetFocus(), a);
+    std::vector<std::pair<HWND, UINT>> seen;
+    for (const Recorded &r : g_log)
+        if (r.message == WM_SHOWWINDOW || r.message == WM_KILLFOCUS || r.message == WM_SETFOCUS)
+            seen.push_back({r.hwnd, r.message});
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<HWND, UINT>>{{inner, WM_SHOWWINDOW}, {inner, WM_KILLFOCUS}, {a, WM_SETFOCUS}}));
+    EXPECT_EQ(Of(WM_SHOWWINDOW)[0].wParam, WPARAM(FALSE));
+    HWND b = Child(top, 2);
+    SetFocus(b);
+    g_log.clear();
+    DestroyWindow(b);
+    seen.clear();
+    for (const Recorded &r : g_log)
+        if (r.message == WM_SHOWWINDOW || r.message == WM_KILLFOCUS || r.message == WM_SETFOCUS ||
+            r.message == WM_DESTROY)
+            seen.push_back({r.hwnd, r.message});
+    EXPECT_EQ(seen, (std::vector<std::pair<HWND, UINT>>{
+                        {b, WM_SHOWWINDOW}, {b, WM_KILLFOCUS}, {top, WM_SETFOCUS}, {b, WM_DESTROY}}));
+    HWND c = Child(top, 4);
+    HWND cInner = Child(c, 5);
+    SetFocus(cInner);
+    g_log.clear();
+    DestroyWindow(c);
+    EXPECT_EQ(GetFocus(), nullptr) << "a focus inside a child destroyed goes with it, untold";
+    seen.clear();
+    for (const Recorded &r : g_log)
+        if (r.message == WM_SHOWWINDOW || r.message == WM_KILLFOCUS || r.message == WM_SETFOCUS ||
+            r.message == WM_DESTROY)
+            seen.push_back({r.hwnd, r.message});
+    EXPECT_EQ(seen, (std::vector<std::pair<HWND, UINT>>{{c, WM_SHOWWINDOW}, {c, WM_DESTROY}, {cInner, WM_DESTROY}}));
+}
+
 TEST_F(WindowTest, ShowingATopLevelWindowActivatesItAndDefaultHandlingFocusesIt) {
     HWND first = TopLevel(0);
     ShowWindow(first, SW_SHOW);

@@ -113,6 +113,14 @@ BOOL DestroyCaret(void) {
     return TRUE;
 }
 
+namespace posix {
+
+void DropCaretOf(HWND hwnd) {
+    if (State().caret.owner == hwnd) DestroyCaret();
+}
+
+}  // namespace posix
+
 BOOL SetCaretPos(int x, int y) {
     Caret &c = State().caret;
     if (!c.owner) return FALSE;

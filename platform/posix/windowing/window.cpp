@@ -5,6 +5,7 @@
 #include "platform/posix/system/instance.h"
 #include "platform/posix/windowing/dialog.h"
 #include "platform/posix/windowing/front_end.h"
+#include "platform/posix/windowing/paint.h"
 
 #include <algorithm>
 #include <map>
@@ -113,6 +114,7 @@ void UnlinkAndFree(Window *w) {
     }
     if (s.focus == w->handle) s.focus = nullptr;
     if (s.active == w->handle) s.active = nullptr;
+    DropCaretOf(w->handle);
     s.windows.erase((uintptr_t)w->handle);
 }
 
@@ -454,14 +456,17 @@ BOOL DestroyWindow(HWND hwnd) {
     if (!(w = FromHandle(hwnd)) || w->destroying) return TRUE;
     WindowState &s = State();
     bool wasActive = !w->parent && s.active == w->handle;
+    if (w->parent && (w->style & WS_VISIBLE)) {
+        // A visible child is hidden as it goes (the focus on it goes to its parent). A focus inside it
+        // goes with it, untold.
+        ShowWindow(hwnd, SW_HIDE);
+        if (!(w = FromHandle(hwnd)) || w->destroying) return TRUE;
+        if (IsChild(hwnd, s.focus)) s.focus = nullptr;
+    }
     bool hadFocus = false;
     for (Window *f = FromHandle(s.focus); f; f = f->parent)
         if (f == w) hadFocus = true;
-    if (hadFocus && w->parent && (w->style & WS_VISIBLE)) {
-        // A visible child is hidden as it goes, and the focus in it goes back to its parent.
-        w->style &= ~WS_VISIBLE;
-        SetFocus(w->parent->handle);
-    } else if (hadFocus) {
+    if (hadFocus) {
         HWND leaving = s.focus;
         s.focus = nullptr;
         if (FromHandle(leaving)) SendMessageW(leaving, WM_KILLFOCUS, 0, 0);
@@ -677,6 +682,9 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     }
     if (bool(wasVisible) != bool(w->style & WS_VISIBLE))
         SendMessageW(hwnd, WM_SHOWWINDOW, (w->style & WS_VISIBLE) != 0, 0);
+    // A child hidden with the focus on it gives the focus to its parent; a focus further in stays.
+    if ((w = FromHandle(hwnd)) && cmdShow == SW_HIDE && w->parent && State().focus == w->handle)
+        SetFocus(w->parent->handle);
     InvalidateScreen();
     return wasVisible;
 }
