@@ -198,14 +198,18 @@ TEST(EditTextStore, TerminatedTextEndsAtItsFirstNul) {
         store.AssignTerminated(u"");
         ExpectSame(store, u"");
     }
-    // Long enough for whole groups of characters, with the terminator at every place in a group.
-    for (size_t length = 60; length < 100; ++length) {
-        std::u16string text(length, u'x');
-        text[length / 2] = u'\n';
-        TextStore store(TextStore::Breaks::Lines, 32);
-        store.AssignTerminated(text.c_str());
-        ExpectSame(store, text);
-    }
+    // Long enough for whole groups of characters, with the terminator at every place in a group, in
+    // blocks of bytes and in blocks of units (a character outside the code page at each block's start).
+    for (char16_t first : {u'x', u'\u4e00'})
+        for (size_t length = 60; length < 100; ++length) {
+            std::u16string text(length, u'x');
+            text[length / 2] = u'\n';
+            for (size_t at = 0; at < length; at += 32)
+                text[at] = first;
+            TextStore store(TextStore::Breaks::Lines, 32);
+            store.AssignTerminated(text.c_str());
+            ExpectSame(store, text);
+        }
 }
 
 }  // namespace

@@ -65,21 +65,27 @@ void FindStartsInUnits(const char16_t *c, size_t n, std::vector<uint16_t> &start
         if (c[i] == kLF || c[i] == kCR) add(i);
 }
 
-// Where the first U+0000 is, or max; reads nothing past it (aligned groups never cross a page).
-size_t FindNul(const char16_t *text, size_t max) {
+// Copies units up to the first U+0000 or max of them, whichever comes first, in one pass; returns how
+// many. Reads nothing past the terminator (aligned groups never cross a page).
+size_t CopyUntilNul(const char16_t *text, size_t max, char16_t *out) {
     size_t i = 0;
 #if defined(__SSE2__) && ALIGNED_GROUP_OVERREAD
-    for (; i < max && (reinterpret_cast<uintptr_t>(text + i) & 15) != 0; ++i)
+    for (; i < max && (reinterpret_cast<uintptr_t>(text + i) & 15) != 0; ++i) {
         if (text[i] == 0) return i;
+        out[i] = text[i];
+    }
     if ((reinterpret_cast<uintptr_t>(text + i) & 15) == 0) {
         for (; max - i >= 8; i += 8) {
             __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(text + i));
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), v);
         }
     }
 #endif
-    for (; i < max; ++i)
+    for (; i < max; ++i) {
         if (text[i] == 0) return i;
+        out[i] = text[i];
+    }
     return max;
 }
 
@@ -115,8 +121,11 @@ size_t BlockChars::AssignUntilNul(const char16_t *text, size_t max) {
     // A character with no byte: the block keeps units, up to the end or the terminator.
     bytes_ = {};
     wide_ = true;
-    size_t end = n + FindNul(text + n, max - n);
-    units_.assign(text, text + end);
+    units_.resize(max);
+    std::copy_n(text, n, units_.data());
+    size_t end = n + CopyUntilNul(text + n, max - n, units_.data() + n);
+    units_.resize(end);
+    if (end < max) units_.shrink_to_fit();
     return end;
 }
 
