@@ -27,10 +27,13 @@ bool EndsLine(const BlockChars &c, size_t i, size_t n) {
     return c[i] == kLF || (c[i] == kCR && (i + 1 == n || c[i + 1] != kLF));
 }
 
-// The line starts in a block kept as bytes: sixteen bytes are searched for CR and LF at a time.
-void FindStartsInBytes(const unsigned char *c, size_t n, std::vector<uint16_t> &starts) {
-    auto add = [c, n, &starts](size_t i) {
-        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts.push_back(uint16_t(i + 1));
+// The line starts in a block kept as bytes, written to starts (room for one a character); returns how
+// many. Sixteen bytes are searched for CR and LF at a time; nothing in the loop calls out, so that the
+// search stays in registers.
+size_t FindStartsInBytes(const unsigned char *c, size_t n, uint16_t *starts) {
+    size_t found = 0;
+    auto add = [c, n, starts, &found](size_t i) {
+        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts[found++] = uint16_t(i + 1);
     };
     size_t i = 0;
 #if defined(__SSE2__)
@@ -44,25 +47,31 @@ void FindStartsInBytes(const unsigned char *c, size_t n, std::vector<uint16_t> &
 #endif
     for (; i < n; ++i)
         if (c[i] == kLF || c[i] == kCR) add(i);
+    return found;
 }
 
-// The same in a block kept as units, eight at a time.
-void FindStartsInUnits(const char16_t *c, size_t n, std::vector<uint16_t> &starts) {
-    auto add = [c, n, &starts](size_t i) {
-        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts.push_back(uint16_t(i + 1));
+// The same in a block kept as units, sixteen at a time: the two halves' matches packed into one mask.
+size_t FindStartsInUnits(const char16_t *c, size_t n, uint16_t *starts) {
+    size_t found = 0;
+    auto add = [c, n, starts, &found](size_t i) {
+        if (c[i] == kLF || (i + 1 == n || c[i + 1] != kLF)) starts[found++] = uint16_t(i + 1);
     };
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi16(short(kLF)), cr = _mm_set1_epi16(short(kCR));
-    for (; i + 8 <= n; i += 8) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(c + i));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr))));
-        for (mask &= 0x5555; mask != 0; mask &= mask - 1)
-            add(i + size_t(__builtin_ctz(mask)) / 2);
+    auto matches = [lf, cr](const char16_t *at) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        return _mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr));
+    };
+    for (; i + 16 <= n; i += 16) {
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(matches(c + i), matches(c + i + 8))));
+        for (; mask != 0; mask &= mask - 1)
+            add(i + size_t(__builtin_ctz(mask)));
     }
 #endif
     for (; i < n; ++i)
         if (c[i] == kLF || c[i] == kCR) add(i);
+    return found;
 }
 
 // Copies units up to the first U+0000 or max of them, whichever comes first, in one pass; returns how
@@ -492,15 +501,12 @@ void TextStore::FindStarts(Block &block) const {
     if (breaks_ == Breaks::Lines) {
         // Found into room kept from block to block, then kept at their exact size.
         static thread_local std::vector<uint16_t> found;
-        found.clear();
         const BlockChars &c = block.chars;
         size_t n = c.Size();
-        if (c.Wide()) {
-            FindStartsInUnits(c.Units(), n, found);
-        } else {
-            FindStartsInBytes(c.Bytes(), n, found);
-        }
-        starts.assign(found.begin(), found.end());
+        if (found.size() < n) found.resize(n);
+        size_t count =
+            c.Wide() ? FindStartsInUnits(c.Units(), n, found.data()) : FindStartsInBytes(c.Bytes(), n, found.data());
+        starts.assign(found.begin(), found.begin() + ptrdiff_t(count));
     }
     block.starts.swap(starts);
 }
