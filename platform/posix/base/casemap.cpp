@@ -58,7 +58,7 @@ void AddGreek(CaseTables &t) {
     Block(t, 0x38E, 0x3CD, 2);
     Block(t, 0x391, 0x3B1, 17);
     Block(t, 0x3A3, 0x3C3, 9);
-    t.upper[0x3C2] = 0x3A3;  // final sigma
+    // Final sigma (U+03C2) has no capital of its own here: Win32 leaves it as it is.
     Alternating(t, 0x3D8, 0x3EF);
 }
 

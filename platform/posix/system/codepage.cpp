@@ -412,6 +412,61 @@ int Fail(DWORD error) {
     return 0;
 }
 
+// Code page 437, the OEM code page of US and Western European systems: accented letters, box drawing
+// and a few Greek and mathematical signs above ASCII. Rarely asked for, so converted one unit at a time.
+constexpr UINT kOemCodePage = 437;
+constexpr char16_t kOemHighHalf[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+WCHAR WidenOemByte(char byte) {
+    unsigned char b = (unsigned char)byte;
+    return b < 0x80 ? WCHAR(b) : kOemHighHalf[b - 0x80];
+}
+
+// The OEM byte for a unit, or false when the code page lacks it.
+bool NarrowOemUnit(WCHAR unit, char &byte) {
+    if (unit < 0x80) {
+        byte = char(unit);
+        return true;
+    }
+    for (int i = 0; i < 128; ++i) {
+        if (kOemHighHalf[i] == unit) {
+            byte = char(0x80 + i);
+            return true;
+        }
+    }
+    return false;
+}
+
+int WidenOem(const char *src, size_t count, LPWSTR dst, size_t room) {
+    if (room == 0) return int(count);
+    for (size_t i = 0; i < count && i < room; ++i)
+        dst[i] = WidenOemByte(src[i]);
+    return room < count ? Fail(ERROR_INSUFFICIENT_BUFFER) : int(count);
+}
+
+int NarrowOem(LPCWSTR src, size_t count, LPSTR dst, size_t room, char substitute, LPBOOL usedDefault) {
+    bool substituted = false;
+    for (size_t i = 0; i < count; ++i) {
+        char byte = substitute;
+        if (!NarrowOemUnit(src[i], byte)) substituted = true;
+        if (room != 0 && i < room) dst[i] = byte;
+    }
+    if (room != 0 && room < count) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (usedDefault) *usedDefault = substituted;
+    return int(count);
+}
+
 }  // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLength, LPWSTR dst, int dstLength) {
@@ -429,6 +484,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLength, L
         WidenBytes(src, count, dst);
         return int(count);
     }
+    if (codePage == kOemCodePage) return WidenOem(src, count, dst, room);
     if (codePage != CP_UTF8) return Fail(ERROR_INVALID_PARAMETER);
     bool invalid = false;
     size_t needed = Utf8ToUtf16Length(src, count, &invalid);
@@ -461,6 +517,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, 
         if (usedDefault) *usedDefault = substituted;
         return int(count);
     }
+    if (codePage == kOemCodePage)
+        return NarrowOem(src, count, dst, room, defaultChar ? *defaultChar : kSubstituteByte, usedDefault);
     if (codePage != CP_UTF8 || defaultChar || usedDefault) return Fail(ERROR_INVALID_PARAMETER);
     bool invalid = false;
     size_t needed = Utf16ToUtf8Length(src, count, &invalid);

@@ -191,7 +191,8 @@ void PutNumber(WideOutput &out, const WideConversion &conversion, uint64_t magni
                                                                   : u"";
     size_t leadLength = wcslen(lead);
     size_t length = leadLength + zeros + count;
-    if (conversion.zero && !conversion.left && conversion.precision < 0 && conversion.width > length) {
+    // Unlike the C runtime's, a precision leaves the zero padding on: "%08.3d" is 00000005.
+    if (conversion.zero && !conversion.left && conversion.width > length) {
         zeros += conversion.width - length;
         length = conversion.width;
     }
