@@ -124,6 +124,15 @@ HANDLE FailFind(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Why the folder of a search could not be opened: a file where the folder should be is an invalid folder
+// name, as Win32 says when it opens the file as a folder; a missing name on the way is a missing path.
+DWORD FolderOpenError(int error, const std::string &linuxFolder) {
+    if (error == EACCES) return ERROR_ACCESS_DENIED;
+    struct stat st;
+    if (error == ENOTDIR && stat(linuxFolder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return ERROR_DIRECTORY;
+    return ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 }  // namespace posix
@@ -141,7 +150,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
 
     std::string linuxFolder = DevicePathToLinux(folder);
     int dirFd = open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) return FailFind(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+    if (dirFd < 0) return FailFind(FolderOpenError(errno, linuxFolder));
 
     auto search = std::make_unique<FindObject>();
     bool atRoot = DevicePathComponents(folder).empty();
