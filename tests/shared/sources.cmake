@@ -3,6 +3,7 @@
 set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/codepage_test.cpp
   tests/shared/edit_test.cpp
+  tests/shared/file_replace_test.cpp
   tests/shared/file_test.cpp
   tests/shared/find_test.cpp
   tests/shared/format_test.cpp

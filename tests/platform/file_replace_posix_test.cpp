@@ -1,5 +1,6 @@
-// Replacing one file by another: MoveFileExW with its flags and refusals, new files made from a template,
-// and what a handle tells of its file (GetFileInformationByHandle, GetFileTime), including links.
+// Replacing one file by another where only Linux can set the scene: read-only targets, failed renames
+// and flushes, new files made from a template, and what a handle tells of its file, including links.
+// MoveFileExW's flags and sharing are in tests/shared/file_replace_test.cpp.
 #include <gtest/gtest.h>
 
 #include "platform/posix/system/file_io.h"
@@ -15,7 +16,7 @@ namespace {
 
 using scratch::RunAsAnotherUser;
 
-class Replacing : public scratch::DeviceRootTest {
+class ReplacingOnLinux : public scratch::DeviceRootTest {
 protected:
     HANDLE Open(const char16_t *path, DWORD access, DWORD share, DWORD creation, HANDLE model = nullptr) {
         return CreateFileW(path, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, model);
@@ -31,27 +32,7 @@ protected:
     }
 };
 
-TEST_F(Replacing, MoveFileExReplacesOnlyWhenAskedAndNeverAFolderOrAReadOnlyFile) {
-    root_.Write("new.txt", "new");
-    root_.Write("old.txt", "old");
-    EXPECT_EQ(MoveError(u"\\new.txt", u"\\old.txt", 0), DWORD(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(root_.Read("old.txt"), "old");
-    EXPECT_EQ(root_.Read("new.txt"), "new");
-
-    EXPECT_EQ(MoveError(u"\\new.txt", u"\\old.txt", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), 0u);
-    EXPECT_EQ(root_.Read("old.txt"), "new");
-    EXPECT_FALSE(root_.Exists("new.txt"));
-
-    EXPECT_EQ(MoveError(u"\\old.txt", u"\\renamed.txt", 0), 0u) << "a free name needs no flag";
-    EXPECT_EQ(root_.Read("renamed.txt"), "new");
-    EXPECT_EQ(MoveError(u"\\missing.txt", u"\\x.txt", MOVEFILE_REPLACE_EXISTING), DWORD(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(MoveFileExW(u"\\renamed.txt", nullptr, 0), FALSE);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-
-    mkdir((root_ / "dir").c_str(), 0755);
-    EXPECT_EQ(MoveError(u"\\renamed.txt", u"\\dir", MOVEFILE_REPLACE_EXISTING), DWORD(ERROR_ACCESS_DENIED));
-    EXPECT_TRUE(root_.Exists("renamed.txt"));
-
+TEST_F(ReplacingOnLinux, MoveFileExNeverReplacesAReadOnlyFile) {
     // The folder may be written, so Linux alone would replace it; Win32 refuses a read-only target.
     root_.Write("locked.txt", "locked");
     chmod((root_ / "locked.txt").c_str(), 0444);
@@ -67,7 +48,9 @@ TEST_F(Replacing, MoveFileExReplacesOnlyWhenAskedAndNeverAFolderOrAReadOnlyFile)
     EXPECT_EQ(root_.Read("locked.txt"), "locked");
 }
 
-TEST_F(Replacing, AFileHeldOpenWithoutDeleteSharingIsNeitherMovedNorReplaced) {
+// Wine refuses to replace a file held open, whatever its sharing (5); which answer Windows and the phone
+// give is not settled, so this stays with our platform.
+TEST_F(ReplacingOnLinux, AFileHeldOpenWithoutDeleteSharingIsNeitherMovedNorReplaced) {
     root_.Write("a.txt", "a");
     root_.Write("b.txt", "b");
     HANDLE held = Open(u"\\b.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
@@ -88,7 +71,16 @@ TEST_F(Replacing, AFileHeldOpenWithoutDeleteSharingIsNeitherMovedNorReplaced) {
     EXPECT_EQ(root_.Read("b.txt"), "a");
 }
 
-TEST_F(Replacing, AFailedRenameOrFolderFlushIsReportedWithTheMoveDoneOrNot) {
+// Win32 asks for MOVEFILE_DELAY_UNTIL_REBOOT with no new name (Wine deletes the file without it); our
+// platform refuses.
+TEST_F(ReplacingOnLinux, MovingToNoNameIsRefused) {
+    root_.Write("a.txt", "a");
+    EXPECT_EQ(MoveFileExW(u"\\a.txt", nullptr, 0), FALSE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(root_.Read("a.txt"), "a");
+}
+
+TEST_F(ReplacingOnLinux, AFailedRenameOrFolderFlushIsReportedWithTheMoveDoneOrNot) {
     root_.Write("new.txt", "new");
     root_.Write("old.txt", "old");
     posix::SetFileFaultHook([](posix::FileCall call) {
@@ -108,7 +100,7 @@ TEST_F(Replacing, AFailedRenameOrFolderFlushIsReportedWithTheMoveDoneOrNot) {
     EXPECT_FALSE(root_.Exists("mid.txt"));
 }
 
-TEST_F(Replacing, ANewFileTakesItsTemplatesPermissionsAndAnExistingOneKeepsItsOwn) {
+TEST_F(ReplacingOnLinux, ANewFileTakesItsTemplatesPermissionsAndAnExistingOneKeepsItsOwn) {
     root_.Write("model.txt", "m");
     chmod((root_ / "model.txt").c_str(), 0640);
     root_.Write("existing.txt", "e");
@@ -136,7 +128,7 @@ TEST_F(Replacing, ANewFileTakesItsTemplatesPermissionsAndAnExistingOneKeepsItsOw
 }
 
 // Another user may write root's file and its folder, but a copy made by that user would belong to them.
-TEST_F(Replacing, ATemplateWhoseOwnerCannotBeKeptMakesNoFile) {
+TEST_F(ReplacingOnLinux, ATemplateWhoseOwnerCannotBeKeptMakesNoFile) {
     chmod(root_.Path().c_str(), 0777);
     root_.Write("roots.txt", "r");
     chmod((root_ / "roots.txt").c_str(), 0666);
@@ -155,7 +147,7 @@ TEST_F(Replacing, ATemplateWhoseOwnerCannotBeKeptMakesNoFile) {
     EXPECT_EQ(status, 0);
 }
 
-TEST_F(Replacing, AHandleTellsItsFilesSizeTimesIdentityAndNames) {
+TEST_F(ReplacingOnLinux, AHandleTellsItsFilesSizeTimesIdentityAndNames) {
     root_.Write("a.txt", "12345");
     struct timespec times[2] = {{1000000000, 500}, {1200000000, 123456700}};
     utimensat(AT_FDCWD, (root_ / "a.txt").c_str(), times, 0);
@@ -189,7 +181,7 @@ TEST_F(Replacing, AHandleTellsItsFilesSizeTimesIdentityAndNames) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(Replacing, ASymbolicLinkIsAReparsePointWithTheAttributesOfWhatItLeadsTo) {
+TEST_F(ReplacingOnLinux, ASymbolicLinkIsAReparsePointWithTheAttributesOfWhatItLeadsTo) {
     root_.Write("target.txt", "t");
     ASSERT_EQ(symlink("target.txt", (root_ / "link.txt").c_str()), 0);
     EXPECT_EQ(GetFileAttributesW(u"\\target.txt"), DWORD(FILE_ATTRIBUTE_ARCHIVE));

@@ -1,0 +1,53 @@
+// Replacing one file by another: MoveFileExW with its flags and refusals, each test in a folder of its own.
+#include <gtest/gtest.h>
+
+#include "tests/support/test_platform.h"
+
+#include <string>
+
+namespace {
+
+class Replacing : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = test_platform::MakeScratchFolder(); }
+    void TearDown() override { test_platform::RemoveScratchFolder(); }
+
+    // The path of a name in the test's folder; relative is a path such as "\\a.txt".
+    WString At(const WCHAR *relative) const { return folder_ + relative; }
+    void Put(const WCHAR *relative, const std::string &bytes) const {
+        test_platform::WriteFileBytes(At(relative), bytes);
+    }
+    std::string Contents(const WCHAR *relative) const { return test_platform::ReadFileBytes(At(relative)); }
+    bool Exists(const WCHAR *relative) const {
+        return GetFileAttributesW(At(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD MoveError(const WCHAR *from, const WCHAR *to, DWORD flags) const {
+        SetLastError(0);
+        return MoveFileExW(At(from).c_str(), At(to).c_str(), flags) ? 0 : GetLastError();
+    }
+
+    WString folder_;
+};
+
+TEST_F(Replacing, MoveFileExReplacesOnlyWhenAskedAndNeverAFolder) {
+    Put(TEXT("\\new.txt"), "new");
+    Put(TEXT("\\old.txt"), "old");
+    EXPECT_EQ(MoveError(TEXT("\\new.txt"), TEXT("\\old.txt"), 0), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(Contents(TEXT("\\old.txt")), "old");
+    EXPECT_EQ(Contents(TEXT("\\new.txt")), "new");
+
+    EXPECT_EQ(MoveError(TEXT("\\new.txt"), TEXT("\\old.txt"), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), 0u);
+    EXPECT_EQ(Contents(TEXT("\\old.txt")), "new");
+    EXPECT_FALSE(Exists(TEXT("\\new.txt")));
+
+    EXPECT_EQ(MoveError(TEXT("\\old.txt"), TEXT("\\renamed.txt"), 0), 0u) << "a free name needs no flag";
+    EXPECT_EQ(Contents(TEXT("\\renamed.txt")), "new");
+    EXPECT_EQ(MoveError(TEXT("\\missing.txt"), TEXT("\\x.txt"), MOVEFILE_REPLACE_EXISTING),
+              DWORD(ERROR_FILE_NOT_FOUND));
+
+    ASSERT_TRUE(CreateDirectoryW(At(TEXT("\\dir")).c_str(), nullptr));
+    EXPECT_EQ(MoveError(TEXT("\\renamed.txt"), TEXT("\\dir"), MOVEFILE_REPLACE_EXISTING), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(Exists(TEXT("\\renamed.txt")));
+}
+
+}  // namespace
