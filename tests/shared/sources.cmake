@@ -7,8 +7,11 @@ set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/file_test.cpp
   tests/shared/find_test.cpp
   tests/shared/format_test.cpp
+  tests/shared/listbox_test.cpp
   tests/shared/menu_test.cpp
   tests/shared/registry_test.cpp
   tests/shared/resource_loader_test.cpp
+  tests/shared/static_test.cpp
+  tests/shared/updown_test.cpp
   tests/shared/window_message_test.cpp
   tests/shared/wstring_test.cpp)

@@ -286,7 +286,7 @@ LRESULT OnKeyDown(ListState &s, WPARAM vk) {
 LRESULT OnChar(ListState &s, WCHAR ch) {
     if (ch < 0x20) return 0;
     const WCHAR text[2] = {ch, 0};
-    int found = Find(s, WPARAM(s.selected), text, false);
+    int found = Find(s, WPARAM(s.caret), text, false);  // from the item after the caret, selected or not
     if (found == LB_ERR) return 0;
     Select(s, found);
     Notify(s, LBN_SELCHANGE);

@@ -98,7 +98,8 @@ U16String BuddyText(const UpDownState &s, int value) {
 }
 
 // Reads the buddy's value: a list's selection, or the number in its text (separators allowed). False
-// when the text is no number within the range.
+// when the text is no number within the range, or there is no buddy whose text holds the position
+// (UDM_GETPOS then reports an error, as Win32's does).
 bool ReadBuddy(const UpDownState &s, int &value) {
     if (BuddyIsList(s)) {
         value = int(SendMessageW(s.buddy, LB_GETCURSEL, 0, 0));
@@ -106,7 +107,7 @@ bool ReadBuddy(const UpDownState &s, int &value) {
     }
     if (!s.buddy || !(StyleOf(s) & UDS_SETBUDDYINT)) {
         value = s.pos;
-        return true;
+        return false;
     }
     WCHAR text[64] = {};
     GetWindowTextW(s.buddy, text, 64);
@@ -164,9 +165,17 @@ LRESULT OnGetPos(UpDownState &s) {
 // Stepping
 // ---------------------------------------------------------------------------------------------------
 
+// The scroll message a step ends with, refused or not, with the position it leaves.
+void SendScroll(UpDownState &s) {
+    Window *w = FromHandle(s.hwnd);
+    if (!w || !w->parent) return;
+    UINT scroll = (StyleOf(s) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL;
+    SendMessageW(w->parent->handle, scroll, MAKEWPARAM(SB_THUMBPOSITION, WORD(s.pos)), (LPARAM)s.hwnd);
+}
+
 // One step towards the upper end (up, or right) or the lower: UDN_DELTAPOS, which the parent may refuse,
-// then the buddy, then the scroll message. At an end the position wraps under UDS_WRAP and otherwise
-// stays, and the messages go out all the same.
+// then the buddy when the position changed, then the scroll message, which goes out in any case. At an
+// end the position wraps under UDS_WRAP and otherwise stays.
 void Step(UpDownState &s, bool towardsUpper) {
     int lower, upper, old;
     Range(s, lower, upper);
@@ -177,21 +186,22 @@ void Step(UpDownState &s, bool towardsUpper) {
     change.iPos = old;
     change.iDelta = (upper >= lower) == towardsUpper ? 1 : -1;
     HWND hwnd = s.hwnd;
-    if (NotifyParent(hwnd, &change.hdr) || !StateOf(hwnd)) return;
-    int next = change.iPos + change.iDelta;
-    int low = std::min(lower, upper), high = std::max(lower, upper);
-    if (next < low || next > high)
-        next = (StyleOf(s) & UDS_WRAP) ? (next < low ? high : low) : std::clamp(next, low, high);
-    s.pos = next;
-    UpdateBuddy(s);
-    if (BuddyIsList(s) && (GetWindowLongW(s.buddy, GWL_STYLE) & LBS_NOTIFY))
-        NotifyParentCommand(s.buddy, LBN_SELCHANGE);
+    if (hasValue) s.pos = old;
+    bool refused = NotifyParent(hwnd, &change.hdr) != 0;
     if (!StateOf(hwnd)) return;
-    Window *w = FromHandle(hwnd);
-    if (w && w->parent) {
-        UINT scroll = (StyleOf(s) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL;
-        SendMessageW(w->parent->handle, scroll, MAKEWPARAM(SB_THUMBPOSITION, WORD(next)), (LPARAM)hwnd);
+    if (!refused) {
+        int next = change.iPos + change.iDelta;
+        int low = std::min(lower, upper), high = std::max(lower, upper);
+        if (next < low || next > high)
+            next = (StyleOf(s) & UDS_WRAP) ? (next < low ? high : low) : std::clamp(next, low, high);
+        bool changed = next != old;
+        s.pos = next;
+        if (changed) UpdateBuddy(s);
+        if (changed && BuddyIsList(s) && (GetWindowLongW(s.buddy, GWL_STYLE) & LBS_NOTIFY))
+            NotifyParentCommand(s.buddy, LBN_SELCHANGE);
+        if (!StateOf(hwnd)) return;
     }
+    SendScroll(s);
     InvalidateScreen();
 }
 

@@ -1,6 +1,6 @@
-// The "static" control: its text and font messages as Win32 answers them, and how it draws its text
-// (alignment, rows broken at blanks, the border) on the screen.
-#include "platform/posix/drawing/gdi.h"
+// How the "static" control draws its text on the screen: alignment, rows broken at blanks, the border,
+// and the name of a font the terminal cannot show. Its messages are in tests/shared/static_test.cpp.
+#include "platform/posix/base/win32_api.h"
 #include "platform/posix/headless/headless.h"
 #include "platform/posix/windowing/reset.h"
 
@@ -53,31 +53,6 @@ protected:
     HWND parent = nullptr;
     posix::HeadlessScreen screen{20, 8};
 };
-
-TEST_F(StaticTest, TextAndFontMessagesAnswerAsWin32AndNotifyNobody) {
-    HWND label = Static(u"Search for:", 0, 12, 1);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(SendMessageW(label, WM_SETTEXT, 0, (LPARAM)u"Changed text"), 1);
-    WCHAR buffer[32] = {};
-    EXPECT_EQ(SendMessageW(label, WM_GETTEXT, 32, (LPARAM)buffer), 12);
-    EXPECT_EQ(std::u16string(buffer), u"Changed text");
-    EXPECT_EQ(SendMessageW(label, WM_GETTEXT, 4, (LPARAM)buffer), 3);
-    EXPECT_EQ(std::u16string(buffer), u"Cha");
-    EXPECT_EQ(SendMessageW(label, WM_SETTEXT, 0, 0), 1);
-    EXPECT_EQ(GetWindowTextLengthW(label), 0);
-    EXPECT_TRUE(g_parentCommands.empty());
-
-    EXPECT_EQ(SendMessageW(label, WM_GETFONT, 0, 0), 0) << "no font outside a dialog";
-    LOGFONTW lf{};
-    lf.lfHeight = 12;
-    HFONT font = CreateFontIndirectW(&lf);
-    EXPECT_EQ(SendMessageW(label, WM_SETFONT, (WPARAM)font, TRUE), 0);
-    EXPECT_EQ((HFONT)SendMessageW(label, WM_GETFONT, 0, 0), font);
-    EXPECT_EQ(SendMessageW(label, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
-    DestroyWindow(label);
-    EXPECT_NE(posix::FontDescription(font), nullptr) << "the font belongs to whoever made it";
-    DeleteObject(font);
-}
 
 TEST_F(StaticTest, AlignmentPlacesEachRowInTheControlsWidth) {
     Static(u"left", SS_LEFT, 10, 1);
