@@ -12,6 +12,7 @@ set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/registry_test.cpp
   tests/shared/resource_loader_test.cpp
   tests/shared/static_test.cpp
+  tests/shared/treeview_test.cpp
   tests/shared/updown_test.cpp
   tests/shared/window_message_test.cpp
   tests/shared/wstring_test.cpp)

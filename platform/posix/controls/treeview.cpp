@@ -422,7 +422,9 @@ LRESULT OnInsertItem(TreeState &s, const TVINSERTSTRUCTW *insert) {
     TreeItem *sibling = nullptr;
     if (after != TVI_FIRST && after != TVI_LAST && after != TVI_SORT && after != TVI_ROOT) {
         sibling = Live(s, after);
-        if (!sibling || sibling->parent != parent) return 0;
+        if (!sibling) return 0;
+        // An item of another parent is no place to insert after: Win32 puts the new item last.
+        if (sibling->parent != parent) sibling = nullptr;
     }
     std::unique_ptr<TreeItem> owned;
     try {
@@ -451,10 +453,14 @@ LRESULT OnInsertItem(TreeState &s, const TVINSERTSTRUCTW *insert) {
     }
 }
 
-// The parent hears of the item before its children go, and a handler can no longer reach it by then.
+// As in Win32, the parent hears of the children before the item itself, and a handler can no longer
+// reach an item it hears of.
 void DeleteItem(TreeState &s, TreeItem *item) {
     if (s.caret && Contains(item, s.caret)) s.caret = nullptr;
     if (s.top && Contains(item, s.top)) s.top = nullptr;
+    // A handler that takes a child away itself unlinks it, so the loop never meets it again.
+    while (TreeItem *child = item->firstChild)
+        DeleteItem(s, child);
     auto found = s.items.find(item);
     if (found == s.items.end()) return;
     Unlink(item);
@@ -462,14 +468,20 @@ void DeleteItem(TreeState &s, TreeItem *item) {
     s.items.erase(found);
     Changed(s);
     NotifyTree(s, TVN_DELETEITEMW, 0, item, nullptr);
-    // A handler that takes a child away itself unlinks it, so the loop never meets it again.
-    while (TreeItem *child = item->firstChild)
-        DeleteItem(s, child);
 }
 
 void DeleteAll(TreeState &s) {
     while (TreeItem *item = s.root.firstChild)
         DeleteItem(s, item);
+}
+
+// The item selected once item goes with the selection inside it: its next sibling, else its parent,
+// else its previous sibling.
+TreeItem *SuccessorOfSelection(const TreeState &s, TreeItem *item) {
+    if (!s.caret || !Contains(item, s.caret)) return nullptr;
+    if (item->next) return item->next;
+    if (!IsRoot(s, item->parent)) return item->parent;
+    return item->prev;
 }
 
 LRESULT OnDeleteItem(TreeState &s, HTREEITEM handle) {
@@ -479,7 +491,10 @@ LRESULT OnDeleteItem(TreeState &s, HTREEITEM handle) {
     }
     TreeItem *item = Live(s, handle);
     if (!item) return FALSE;
+    TreeItem *successor = SuccessorOfSelection(s, item);
     DeleteItem(s, item);
+    // Unless a handler of the deletion already chose one, the selection moves on as Win32's does.
+    if (successor && !s.caret && !s.destroyed && Live(s, Handle(successor))) Select(s, successor, TVC_UNKNOWN);
     return TRUE;
 }
 
@@ -780,6 +795,7 @@ LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         case TVM_ENSUREVISIBLE: return OnEnsureVisible(s, item);
         case TVM_GETCOUNT: return LRESULT(s.items.size());
         case TVM_GETVISIBLECOUNT: return PageRows(s);
+        case TVM_GETITEMHEIGHT: return kCellHeight;
         default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }

@@ -1,11 +1,7 @@
-// The "SysTreeView32" control against Win32's behaviour: the order of sorted insertion, reading and
-// changing items, the notifications of expanding, collapsing, selecting and keys, a control destroyed
-// inside its own notification, and how it draws.
-#include "platform/posix/base/win32_api.h"
-#include "platform/posix/drawing/cell_grid.h"
-#include "platform/posix/headless/headless.h"
-#include "platform/posix/windowing/reset.h"
-#include "platform/posix/windowing/screen.h"
+// The "SysTreeView32" control as Win32 behaves: the order of sorted insertion, reading and changing
+// items, the notifications of expanding, collapsing, selecting and keys, and a control destroyed inside
+// its own notification. How it draws on the screen of cells is in tests/platform/treeview_screen_test.cpp.
+#include "tests/support/test_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +52,6 @@ std::vector<UINT> Codes() {
     return codes;
 }
 
-const HINSTANCE kInstance = (HINSTANCE)0x400000;
 constexpr int kTreeId = 121;
 constexpr DWORD kStyle =
     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
@@ -64,37 +59,50 @@ constexpr DWORD kStyle =
 class TreeViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        posix::ResetPlatform();
-        posix::SetFrontEnd(&screen);
+        test_platform::Reset();
         g_notes.clear();
         g_onNotify = nullptr;
         WNDCLASSW wc{};
         wc.lpfnWndProc = HostProc;
-        wc.lpszClassName = u"TreeHost";
-        wc.hInstance = kInstance;
+        wc.lpszClassName = TEXT("TreeHost");
+        wc.hInstance = test_platform::Instance();
         ASSERT_NE(RegisterClassW(&wc), 0);
-        host = CreateWindowExW(0, u"TreeHost", u"Host", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
-        ASSERT_NE(host, nullptr);
         INITCOMMONCONTROLSEX init{sizeof(init), ICC_TREEVIEW_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&init));
+        host = MakeHost();
+        ASSERT_NE(host, nullptr);
         tree = Make(kStyle, 5);
     }
     void TearDown() override {
         g_onNotify = nullptr;
-        posix::ResetPlatform();
-        posix::SetFrontEnd(nullptr);
+        if (IsWindow(host)) DestroyWindow(host);
+        test_platform::Reset();
+        UnregisterClassW(TEXT("TreeHost"), test_platform::Instance());
     }
 
-    HWND Make(DWORD style, int rows, int cols = 20) {
-        HWND made = CreateWindowExW(0, WC_TREEVIEWW, u"", style, 0, 0, cols * posix::kCellWidth,
-                                    rows * posix::kCellHeight, host, (HMENU)(UINT_PTR)kTreeId, kInstance, nullptr);
+    // Hidden: the tests need its notifications and the focus, not the screen.
+    static HWND MakeHost() {
+        return CreateWindowExW(0, TEXT("TreeHost"), TEXT("Host"), 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, nullptr, nullptr, test_platform::Instance(), nullptr);
+    }
+    // A tree that shows exactly the given number of rows, whatever the height of an item.
+    HWND Make(DWORD style, int rows) {
+        HWND made = CreateWindowExW(0, WC_TREEVIEWW, TEXT(""), style, 0, 0, 160, 80, host, (HMENU)(UINT_PTR)kTreeId,
+                                    test_platform::Instance(), nullptr);
         EXPECT_NE(made, nullptr);
+        RECT window{}, client{};
+        GetWindowRect(made, &window);
+        GetClientRect(made, &client);
+        int frame = (window.bottom - window.top) - client.bottom;
+        int rowHeight = int(SendMessageW(made, TVM_GETITEMHEIGHT, 0, 0));
+        SetWindowPos(made, nullptr, 0, 0, window.right - window.left, rows * rowHeight + frame,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(SendMessageW(made, TVM_GETVISIBLECOUNT, 0, 0), rows);
         return made;
     }
     // An item as the browser inserts them: bold with a button for a folder, plain for a file.
-    HTREEITEM Insert(const std::u16string &text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_SORT,
-                     bool folder = false, LPARAM data = 0) {
+    HTREEITEM Insert(const WString &text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_SORT, bool folder = false,
+                     LPARAM data = 0) {
         TVINSERTSTRUCTW insert{};
         insert.hParent = parent;
         insert.hInsertAfter = after;
@@ -109,14 +117,14 @@ protected:
     HTREEITEM Next(UINT code, HTREEITEM item = nullptr) const {
         return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, code, (LPARAM)item);
     }
-    std::u16string Text(HTREEITEM item) const {
+    WString Text(HTREEITEM item) const {
         WCHAR buffer[MAX_PATH] = {};
         TVITEMW tv{};
         tv.mask = TVIF_TEXT;
         tv.hItem = item;
         tv.pszText = buffer;
         tv.cchTextMax = MAX_PATH;
-        return SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv) ? std::u16string(buffer) : u"(no item)";
+        return SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv) ? WString(buffer) : TEXT("(no item)");
     }
     UINT State(HTREEITEM item) const {
         TVITEMW tv{};
@@ -127,28 +135,18 @@ protected:
         return tv.state;
     }
     // The texts of the children of parent (the top-level items for null), in display order.
-    std::vector<std::u16string> Children(HTREEITEM parent = nullptr) const {
-        std::vector<std::u16string> texts;
+    std::vector<WString> Children(HTREEITEM parent = nullptr) const {
+        std::vector<WString> texts;
         for (HTREEITEM item = Next(TVGN_CHILD, parent); item; item = Next(TVGN_NEXT, item))
             texts.push_back(Text(item));
         return texts;
     }
     void Key(WPARAM vk) { SendMessageW(tree, WM_KEYDOWN, vk, 1); }
-    std::string Row(int row) {
-        posix::CellGrid grid(screen.Cols(), screen.Rows());
-        posix::RenderScreen(grid);
-        last = grid;
-        std::string text = grid.RowText(row);
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    }
-
-    posix::HeadlessScreen screen{30, 10};
-    posix::CellGrid last;
     HWND host = nullptr;
     HWND tree = nullptr;
 };
 
-using Texts = std::vector<std::u16string>;
+using Texts = std::vector<WString>;
 
 // ---------------------------------------------------------------------------------------------------
 // Inserting
@@ -157,56 +155,58 @@ using Texts = std::vector<std::u16string>;
 // TVI_SORT compares with lstrcmpW: folders and files in one order, lower case before upper case whatever
 // came first, and digits one by one.
 TEST_F(TreeViewTest, SortedInsertionFollowsTheCaseSensitiveWordSort) {
-    for (const char16_t *name : {u"c", u"Abc", u"b.txt", u"A2", u"a", u"abc", u"a2", u"10", u"9"})
+    for (const WCHAR *name :
+         {TEXT("c"), TEXT("Abc"), TEXT("b.txt"), TEXT("A2"), TEXT("a"), TEXT("abc"), TEXT("a2"), TEXT("10"), TEXT("9")})
         ASSERT_NE(Insert(name), nullptr);
-    EXPECT_EQ(Children(), (Texts{u"10", u"9", u"a", u"a2", u"A2", u"abc", u"Abc", u"b.txt", u"c"}));
+    EXPECT_EQ(Children(), (Texts{TEXT("10"), TEXT("9"), TEXT("a"), TEXT("a2"), TEXT("A2"), TEXT("abc"), TEXT("Abc"),
+                                 TEXT("b.txt"), TEXT("c")}));
     EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 9);
 }
 
 // Once the order no longer follows the texts, a sorted insertion walks the siblings as Win32 does: it
 // goes before the first one that sorts after it.
 TEST_F(TreeViewTest, SortedInsertionAmongUnsortedSiblingsStopsAtTheFirstGreaterOne) {
-    Insert(u"m");
-    Insert(u"z", TVI_ROOT, TVI_FIRST);
-    Insert(u"a", TVI_ROOT, TVI_LAST);
-    Insert(u"b");
-    EXPECT_EQ(Children(), (Texts{u"b", u"z", u"m", u"a"}));
+    Insert(TEXT("m"));
+    Insert(TEXT("z"), TVI_ROOT, TVI_FIRST);
+    Insert(TEXT("a"), TVI_ROOT, TVI_LAST);
+    Insert(TEXT("b"));
+    EXPECT_EQ(Children(), (Texts{TEXT("b"), TEXT("z"), TEXT("m"), TEXT("a")}));
     HTREEITEM m = Next(TVGN_NEXT, Next(TVGN_NEXT, Next(TVGN_ROOT)));
-    Insert(u"n", TVI_ROOT, m);
-    EXPECT_EQ(Children(), (Texts{u"b", u"z", u"m", u"n", u"a"}));
-    // A sibling of another parent is no place to insert after.
-    HTREEITEM child = Insert(u"x", m);
-    EXPECT_EQ(Insert(u"y", TVI_ROOT, child), nullptr);
+    Insert(TEXT("n"), TVI_ROOT, m);
+    EXPECT_EQ(Children(), (Texts{TEXT("b"), TEXT("z"), TEXT("m"), TEXT("n"), TEXT("a")}));
+    // An item of another parent is no place to insert after: the new item goes last.
+    HTREEITEM child = Insert(TEXT("x"), m);
+    EXPECT_NE(Insert(TEXT("y"), TVI_ROOT, child), nullptr);
+    EXPECT_EQ(Children(), (Texts{TEXT("b"), TEXT("z"), TEXT("m"), TEXT("n"), TEXT("a"), TEXT("y")}));
 }
 
 // Many names in random order come out as a sort by lstrcmpW would put them, equal names included.
 TEST_F(TreeViewTest, ManySortedInsertionsMatchASortByTheSameComparison) {
     std::mt19937 random(7);
-    std::vector<std::u16string> names;
+    std::vector<WString> names;
     for (int i = 0; i < 3000; ++i) {
-        std::u16string name;
+        WString name;
         for (int n = 1 + int(random() % 5); n > 0; --n)
-            name += u"aAbB-1._z"[random() % 9];
+            name += TEXT("aAbB-1._z")[random() % 9];
         names.push_back(name);
     }
-    for (const std::u16string &name : names)
+    for (const WString &name : names)
         ASSERT_NE(Insert(name), nullptr);
-    std::stable_sort(names.begin(), names.end(), [](const std::u16string &a, const std::u16string &b) {
-        return lstrcmpW(a.c_str(), b.c_str()) < 0;
-    });
+    std::stable_sort(names.begin(), names.end(),
+                     [](const WString &a, const WString &b) { return lstrcmpW(a.c_str(), b.c_str()) < 0; });
     EXPECT_EQ(Children(), names);
 }
 
 TEST_F(TreeViewTest, ChangingATextThenInsertingSortedStillFindsAPlace) {
-    HTREEITEM b = Insert(u"b");
-    Insert(u"d");
+    HTREEITEM b = Insert(TEXT("b"));
+    Insert(TEXT("d"));
     TVITEMW tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = b;
-    tv.pszText = const_cast<WCHAR *>(u"x");
+    tv.pszText = const_cast<WCHAR *>(TEXT("x"));
     ASSERT_TRUE(SendMessageW(tree, TVM_SETITEMW, 0, (LPARAM)&tv));
-    Insert(u"c");
-    EXPECT_EQ(Children(), (Texts{u"c", u"x", u"d"}));
+    Insert(TEXT("c"));
+    EXPECT_EQ(Children(), (Texts{TEXT("c"), TEXT("x"), TEXT("d")}));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -214,8 +214,8 @@ TEST_F(TreeViewTest, ChangingATextThenInsertingSortedStillFindsAPlace) {
 // ---------------------------------------------------------------------------------------------------
 
 TEST_F(TreeViewTest, GetItemFillsWhatTheMaskAsksAndRefusesAMissingItem) {
-    HTREEITEM folder = Insert(u"Documents", TVI_ROOT, TVI_SORT, true, 1234);
-    WCHAR buffer[5] = {u'?', u'?', u'?', u'?', u'?'};
+    HTREEITEM folder = Insert(TEXT("Documents"), TVI_ROOT, TVI_SORT, true, 1234);
+    WCHAR buffer[5] = {TEXT('?'), TEXT('?'), TEXT('?'), TEXT('?'), TEXT('?')};
     TVITEMW tv{};
     tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN;
     tv.hItem = folder;
@@ -223,7 +223,7 @@ TEST_F(TreeViewTest, GetItemFillsWhatTheMaskAsksAndRefusesAMissingItem) {
     tv.cchTextMax = 5;
     tv.stateMask = TVIS_BOLD;
     ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv));
-    EXPECT_EQ(std::u16string(buffer), u"Docu");
+    EXPECT_EQ(WString(buffer), TEXT("Docu"));
     EXPECT_EQ(tv.lParam, 1234);
     EXPECT_EQ(tv.state, UINT(TVIS_BOLD));
     EXPECT_EQ(tv.cChildren, 0xFFFF);
@@ -243,20 +243,38 @@ TEST_F(TreeViewTest, GetItemFillsWhatTheMaskAsksAndRefusesAMissingItem) {
     EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 0);
 }
 
-TEST_F(TreeViewTest, DeletingAnItemTellsTheParentOfItAndEachChildAndDropsTheSelection) {
-    HTREEITEM a = Insert(u"a", TVI_ROOT, TVI_SORT, true);
-    HTREEITEM x = Insert(u"x", a);
-    HTREEITEM y = Insert(u"y", a);
-    Insert(u"b");
+// The parent hears of each child of a deleted item, then of the item. The selection inside it moves on
+// once the item is gone: to its next sibling, else its parent, else its previous sibling.
+TEST_F(TreeViewTest, DeletingAnItemTellsTheParentOfEachChildThenOfItAndMovesTheSelection) {
+    HTREEITEM a = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
+    HTREEITEM x = Insert(TEXT("x"), a);
+    HTREEITEM y = Insert(TEXT("y"), a);
+    HTREEITEM b = Insert(TEXT("b"));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)y);
     g_notes.clear();
     ASSERT_TRUE(SendMessageW(tree, TVM_DELETEITEM, 0, (LPARAM)a));
-    ASSERT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEMW, TVN_DELETEITEMW, TVN_DELETEITEMW}));
-    EXPECT_EQ(g_notes[0].item, a);
-    EXPECT_EQ(g_notes[1].item, x);
-    EXPECT_EQ(g_notes[2].item, y);
+    ASSERT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEMW, TVN_DELETEITEMW, TVN_DELETEITEMW, TVN_SELCHANGINGW,
+                                          TVN_SELCHANGEDW}));
+    EXPECT_EQ(g_notes[0].item, x) << "the children first";
+    EXPECT_EQ(g_notes[1].item, y);
+    EXPECT_EQ(g_notes[2].item, a);
+    EXPECT_EQ(g_notes[4].item, b);
+    EXPECT_EQ(g_notes[4].action, UINT(TVC_UNKNOWN));
+    EXPECT_EQ(Next(TVGN_CARET), b);
+    EXPECT_EQ(Children(), (Texts{TEXT("b")}));
+
+    HTREEITEM c = Insert(TEXT("c"), b);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)c);
+    ASSERT_TRUE(SendMessageW(tree, TVM_DELETEITEM, 0, (LPARAM)c));
+    EXPECT_EQ(Next(TVGN_CARET), b) << "the last child gives the selection to its parent";
+    HTREEITEM d = Insert(TEXT("d"));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)d);
+    ASSERT_TRUE(SendMessageW(tree, TVM_DELETEITEM, 0, (LPARAM)d));
+    EXPECT_EQ(Next(TVGN_CARET), b) << "the last top-level item gives it to the one before";
+    g_notes.clear();
+    ASSERT_TRUE(SendMessageW(tree, TVM_DELETEITEM, 0, (LPARAM)b));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEMW})) << "nothing is left to select";
     EXPECT_EQ(Next(TVGN_CARET), nullptr);
-    EXPECT_EQ(Children(), (Texts{u"b"}));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -265,7 +283,7 @@ TEST_F(TreeViewTest, DeletingAnItemTellsTheParentOfItAndEachChildAndDropsTheSele
 
 // A folder with a button but no children yet: the parent hears of each try, and nothing opens.
 TEST_F(TreeViewTest, AnEmptyItemWithAButtonTellsEachExpansionAndStaysClosed) {
-    HTREEITEM folder = Insert(u"a", TVI_ROOT, TVI_SORT, true);
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
     SetFocus(tree);
     g_notes.clear();
     EXPECT_EQ(SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)folder), 0);
@@ -275,17 +293,16 @@ TEST_F(TreeViewTest, AnEmptyItemWithAButtonTellsEachExpansionAndStaysClosed) {
                                           TVN_ITEMEXPANDINGW}));
     EXPECT_EQ(g_notes[0].action, UINT(TVE_EXPAND));
     EXPECT_EQ(State(folder) & (TVIS_EXPANDED | TVIS_EXPANDEDONCE), 0u);
-    EXPECT_EQ(Row(1), "\u2514+a");
 }
 
 // Children inserted while the parent is told make the expansion go ahead: then it hears that it did, and
 // the item is marked expanded, and expanded once.
 TEST_F(TreeViewTest, ChildrenInsertedWhileExpandingOpenTheItem) {
-    HTREEITEM folder = Insert(u"a", TVI_ROOT, TVI_SORT, true);
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
     g_onNotify = [&](NMHDR *header) -> LRESULT {
         if (header->code == TVN_ITEMEXPANDINGW && Next(TVGN_CHILD, folder) == nullptr) {
-            Insert(u"y", folder);
-            Insert(u"x", folder);
+            Insert(TEXT("y"), folder);
+            Insert(TEXT("x"), folder);
         }
         return 0;
     };
@@ -294,12 +311,12 @@ TEST_F(TreeViewTest, ChildrenInsertedWhileExpandingOpenTheItem) {
     Key(VK_RIGHT);
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_KEYDOWN, TVN_ITEMEXPANDINGW, TVN_ITEMEXPANDEDW}));
     EXPECT_EQ(State(folder), UINT(TVIS_BOLD | TVIS_SELECTED | TVIS_EXPANDED | TVIS_EXPANDEDONCE));
-    EXPECT_EQ(Children(folder), (Texts{u"x", u"y"}));
+    EXPECT_EQ(Children(folder), (Texts{TEXT("x"), TEXT("y")}));
 
     // Right again goes to the first child; Left goes back to the parent, and Left there collapses it,
     // telling the parent before and after.
     Key(VK_RIGHT);
-    EXPECT_EQ(Text(Next(TVGN_CARET)), u"x");
+    EXPECT_EQ(Text(Next(TVGN_CARET)), TEXT("x"));
     Key(VK_LEFT);
     EXPECT_EQ(Next(TVGN_CARET), folder);
     g_notes.clear();
@@ -316,11 +333,11 @@ TEST_F(TreeViewTest, MessagesExpandSilentlyOnceExpandedButKeysAlwaysTell) {
     insert.hParent = TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = const_cast<WCHAR *>(u"a");
+    insert.item.pszText = const_cast<WCHAR *>(TEXT("a"));
     auto folder = (HTREEITEM)SendMessageW(tree, TVM_INSERTITEMW, 0, (LPARAM)&insert);
     EXPECT_EQ(SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)folder), 0) << "no children yet";
     g_notes.clear();
-    Insert(u"x", folder);
+    Insert(TEXT("x"), folder);
     g_notes.clear();
     EXPECT_TRUE(SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)folder));
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_ITEMEXPANDINGW, TVN_ITEMEXPANDEDW}));
@@ -329,12 +346,6 @@ TEST_F(TreeViewTest, MessagesExpandSilentlyOnceExpandedButKeysAlwaysTell) {
     SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE, (LPARAM)folder);
     SendMessageW(tree, TVM_EXPAND, TVE_TOGGLE, (LPARAM)folder);
     EXPECT_TRUE(g_notes.empty());
-    EXPECT_TRUE(State(folder) & TVIS_EXPANDED);
-
-    // A parent answering TRUE keeps the item as it is.
-    g_onNotify = [](NMHDR *header) -> LRESULT { return header->code == TVN_ITEMEXPANDINGW; };
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)folder);
-    Key(VK_LEFT);
     EXPECT_TRUE(State(folder) & TVIS_EXPANDED);
 
     // Collapsing with a reset takes the children away, and the next expansion asks again.
@@ -346,10 +357,22 @@ TEST_F(TreeViewTest, MessagesExpandSilentlyOnceExpandedButKeysAlwaysTell) {
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEMW}));
 }
 
+// A parent answering TRUE to TVN_ITEMEXPANDING keeps the item as it is.
+TEST_F(TreeViewTest, AParentAnsweringTrueKeepsAnItemFromCollapsing) {
+    SKIP_UNDER_WINE("Wine collapses the item whatever the parent answers; TRUE prevents it on Windows");
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
+    Insert(TEXT("x"), folder);
+    ASSERT_TRUE(SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)folder));
+    g_onNotify = [](NMHDR *header) -> LRESULT { return header->code == TVN_ITEMEXPANDINGW; };
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)folder);
+    Key(VK_LEFT);
+    EXPECT_TRUE(State(folder) & TVIS_EXPANDED);
+}
+
 // cChildren set to 0 takes the button away and keys no longer expand, even with real children.
 TEST_F(TreeViewTest, NoChildrenCountMeansNoButtonWhateverTheChildren) {
-    HTREEITEM folder = Insert(u"a", TVI_ROOT, TVI_SORT, true);
-    Insert(u"x", folder);
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
+    Insert(TEXT("x"), folder);
     TVITEMW tv{};
     tv.mask = TVIF_CHILDREN;
     tv.hItem = folder;
@@ -359,7 +382,6 @@ TEST_F(TreeViewTest, NoChildrenCountMeansNoButtonWhateverTheChildren) {
     g_notes.clear();
     Key(VK_RIGHT);
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_KEYDOWN}));
-    EXPECT_EQ(Row(1), "\u2514\u2500a");
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -367,8 +389,8 @@ TEST_F(TreeViewTest, NoChildrenCountMeansNoButtonWhateverTheChildren) {
 // ---------------------------------------------------------------------------------------------------
 
 TEST_F(TreeViewTest, TheFocusSelectsTheFirstItemWhenNoneIsSelected) {
-    HTREEITEM a = Insert(u"a");
-    Insert(u"b");
+    HTREEITEM a = Insert(TEXT("a"));
+    Insert(TEXT("b"));
     g_notes.clear();
     SetFocus(tree);
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_SELCHANGINGW, TVN_SELCHANGEDW, NM_SETFOCUS}));
@@ -381,7 +403,7 @@ TEST_F(TreeViewTest, TheFocusSelectsTheFirstItemWhenNoneIsSelected) {
 // With nothing selected, a key tells the parent and does nothing more: nothing gets selected, and the
 // action key sends no NM_RETURN.
 TEST_F(TreeViewTest, KeysWithNothingSelectedOnlyTellTheParent) {
-    Insert(u"a");
+    Insert(TEXT("a"));
     for (WPARAM vk : {VK_DOWN, VK_RETURN, VK_RIGHT})
         Key(vk);
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_KEYDOWN, TVN_KEYDOWN, TVN_KEYDOWN}));
@@ -390,9 +412,9 @@ TEST_F(TreeViewTest, KeysWithNothingSelectedOnlyTellTheParent) {
 }
 
 TEST_F(TreeViewTest, ArrowsMoveThroughTheVisibleItemsAndTheParentMayRefuse) {
-    HTREEITEM a = Insert(u"a", TVI_ROOT, TVI_SORT, true);
-    Insert(u"x", a);
-    HTREEITEM b = Insert(u"b");
+    HTREEITEM a = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
+    Insert(TEXT("x"), a);
+    HTREEITEM b = Insert(TEXT("b"));
     SetFocus(tree);
     g_notes.clear();
     Key(VK_DOWN);
@@ -408,12 +430,21 @@ TEST_F(TreeViewTest, ArrowsMoveThroughTheVisibleItemsAndTheParentMayRefuse) {
     EXPECT_EQ(Next(TVGN_CARET), a);
 }
 
-// The action key: TVN_KEYDOWN, then NM_RETURN. On the phone it also opens or closes an item with
-// children, as the arrows do.
-TEST_F(TreeViewTest, TheActionKeyTellsTheParentThenOpensOrClosesAFolder) {
-    HTREEITEM folder = Insert(u"a", TVI_ROOT, TVI_SORT, true);
-    Insert(u"x", folder);
-    Insert(u"b.txt");
+// The action key tells the parent of the key, then sends NM_RETURN, and a file has nothing more to do.
+TEST_F(TreeViewTest, TheActionKeyTellsTheParentThenSendsReturn) {
+    Insert(TEXT("b.txt"));
+    SetFocus(tree);
+    g_notes.clear();
+    Key(VK_RETURN);
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_KEYDOWN, NM_RETURN}));
+    EXPECT_EQ(g_notes[0].key, VK_RETURN);
+}
+
+// On the phone the action key also opens or closes an item with children, as the arrows do.
+TEST_F(TreeViewTest, TheActionKeyOpensOrClosesAFolderOnThePhone) {
+    SKIP_ON_DESKTOP_WINDOWS("a desktop tree view sends NM_RETURN and does nothing more with the key");
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
+    Insert(TEXT("x"), folder);
     SetFocus(tree);
     g_notes.clear();
     Key(VK_RETURN);
@@ -421,10 +452,6 @@ TEST_F(TreeViewTest, TheActionKeyTellsTheParentThenOpensOrClosesAFolder) {
     EXPECT_TRUE(State(folder) & TVIS_EXPANDED);
     Key(VK_RETURN);
     EXPECT_FALSE(State(folder) & TVIS_EXPANDED);
-    Key(VK_DOWN);
-    g_notes.clear();
-    Key(VK_RETURN);
-    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_KEYDOWN, NM_RETURN})) << "a file has nothing to open";
 }
 
 // The parent may destroy the control, or itself, while the control tells it of a key; the control then
@@ -433,12 +460,12 @@ TEST_F(TreeViewTest, AControlDestroyedInsideItsOwnKeyNotificationIsSurvived) {
     for (bool destroyHost : {false, true}) {
         SCOPED_TRACE(destroyHost ? "the host destroyed" : "the tree destroyed");
         if (destroyHost) {
-            host = CreateWindowExW(0, u"TreeHost", u"Host", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, nullptr, nullptr, kInstance, nullptr);
+            DestroyWindow(host);
+            host = MakeHost();
             tree = Make(kStyle, 5);
         }
         HWND doomed = destroyHost ? host : tree;
-        for (const char16_t *name : {u"a", u"b", u"c"})
+        for (const WCHAR *name : {TEXT("a"), TEXT("b"), TEXT("c")})
             Insert(name);
         SetFocus(tree);
         g_notes.clear();
@@ -458,54 +485,22 @@ TEST_F(TreeViewTest, AControlDestroyedInsideItsOwnKeyNotificationIsSurvived) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Scrolling and drawing
+// Scrolling
 // ---------------------------------------------------------------------------------------------------
 
 TEST_F(TreeViewTest, EnsureVisibleOpensTheWayAndScrollsAsLittleAsWillDo) {
-    HTREEITEM folder = Insert(u"a", TVI_ROOT, TVI_SORT, true);
+    HTREEITEM folder = Insert(TEXT("a"), TVI_ROOT, TVI_SORT, true);
     HTREEITEM deep = nullptr;
-    for (const char16_t *name : {u"1", u"2", u"3", u"4", u"5", u"6"})
+    for (const WCHAR *name : {TEXT("1"), TEXT("2"), TEXT("3"), TEXT("4"), TEXT("5"), TEXT("6")})
         deep = Insert(name, folder);
     ASSERT_TRUE(SendMessageW(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)deep));
     EXPECT_TRUE(State(folder) & TVIS_EXPANDED);
     // Five rows: a, 1 .. 6 is seven, so the view starts two rows down, at 2.
-    EXPECT_EQ(Text(Next(TVGN_FIRSTVISIBLE)), u"2");
-    EXPECT_EQ(Text(Next(TVGN_NEXTVISIBLE, folder)), u"1");
-    EXPECT_EQ(Text(Next(TVGN_LASTVISIBLE)), u"6");
+    EXPECT_EQ(Text(Next(TVGN_FIRSTVISIBLE)), TEXT("2"));
+    EXPECT_EQ(Text(Next(TVGN_NEXTVISIBLE, folder)), TEXT("1"));
+    EXPECT_EQ(Text(Next(TVGN_LASTVISIBLE)), TEXT("6"));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)folder);
     EXPECT_EQ(Next(TVGN_FIRSTVISIBLE), folder);
-}
-
-// Lines and buttons before each text, folders bold, the selection in reverse video while focused, and
-// the view following the selection down.
-TEST_F(TreeViewTest, RowsShowLinesButtonsBoldFoldersAndTheSelectionInSight) {
-    DestroyWindow(tree);
-    tree = Make(kStyle, 4);
-    HTREEITEM a = Insert(u"a", TVI_ROOT, TVI_SORT, true);
-    Insert(u"x.txt", a);
-    Insert(u"y", a, TVI_SORT, true);
-    Insert(u"b.txt");
-    Insert(u"c", TVI_ROOT, TVI_SORT, true);
-    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)a);
-    EXPECT_EQ(Row(1), "\u251C-a");
-    EXPECT_EQ(Row(2), "\u2502 \u251C\u2500x.txt");
-    EXPECT_EQ(Row(3), "\u2502 \u2514+y");
-    EXPECT_EQ(Row(4), "\u251C\u2500b.txt");
-    EXPECT_EQ(Row(5), "") << "c is below the four rows";
-    Row(1);
-    EXPECT_TRUE(last.At(2, 1).attr & posix::kAttrBold) << "a folder";
-    EXPECT_FALSE(last.At(2, 4).attr & posix::kAttrBold) << "a file";
-    EXPECT_FALSE(last.At(2, 1).attr & posix::kAttrReverse) << "no selection shows without the focus";
-
-    SetFocus(tree);
-    Row(1);
-    EXPECT_TRUE(last.At(2, 1).attr & posix::kAttrReverse);
-    EXPECT_FALSE(last.At(3, 1).attr & posix::kAttrReverse) << "only the text is marked";
-    for (int i = 0; i < 4; ++i)
-        Key(VK_DOWN);
-    EXPECT_EQ(Row(1), "\u2502 \u251C\u2500x.txt");
-    EXPECT_EQ(Row(4), "\u2514+c");
-    EXPECT_TRUE(last.At(2, 4).attr & posix::kAttrReverse);
 }
 
 }  // namespace
