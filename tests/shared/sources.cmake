@@ -2,6 +2,7 @@
 # real Win32 into shared_platform_tests.exe, which runs under Wine (scripts/wine-tests.sh).
 set(SCRIVEL_SHARED_TEST_SOURCES
   tests/shared/codepage_test.cpp
+  tests/shared/dialog_test.cpp
   tests/shared/edit_test.cpp
   tests/shared/file_replace_test.cpp
   tests/shared/file_test.cpp

@@ -49,6 +49,29 @@ void PressKey(int vk, WCHAR typed) {
     RunPendingMessages();
 }
 
+namespace {
+
+void RunPendingDialogMessages(HWND dialog) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
+void PressKeyInDialog(HWND dialog, int vk, WCHAR typed) {
+    posix::InputEvent event;
+    event.vk = vk;
+    event.ch = typed;
+    posix::DeliverKey(event);
+    RunPendingDialogMessages(dialog);
+    InputKey(vk, false);
+    RunPendingDialogMessages(dialog);
+}
+
 void HoldKey(int vk, bool down) {
     InputKey(vk, down);
     MSG msg;

@@ -30,6 +30,10 @@ void RunPendingMessages();
 // out from the keyboard layout and the key state.
 void PressKey(int vk, WCHAR typed = 0);
 
+// The same, while a dialog is up: the key's messages run as the dialog's modal loop runs them, each offered
+// to IsDialogMessageW(dialog) first.
+void PressKeyInDialog(HWND dialog, int vk, WCHAR typed = 0);
+
 // The key goes down or up as real input does: GetAsyncKeyState follows at once; its messages are queued
 // for the focus and run by the next message loop (after which GetKeyState follows too).
 void InputKey(int vk, bool down);

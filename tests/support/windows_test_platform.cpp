@@ -187,7 +187,23 @@ LPARAM KeyLParam(int vk, bool down) {
     return down ? (scan | 1) : LPARAM(0xC0000001u | DWORD(scan));
 }
 
+void RunPendingDialogMessages(HWND dialog) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 }  // namespace
+
+void PressKeyInDialog(HWND dialog, int vk, WCHAR) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, WPARAM(vk), KeyLParam(vk, true));
+    RunPendingDialogMessages(dialog);
+    PostMessageW(GetFocus(), WM_KEYUP, WPARAM(vk), KeyLParam(vk, false));
+    RunPendingDialogMessages(dialog);
+}
 
 void PressKey(int vk, WCHAR) {
     // The key goes up after the character its press made has been taken, as it does on a keyboard.

@@ -334,8 +334,13 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
     HWND owner = d ? d->owner : nullptr;
     // Shown only now, whatever the template says, and never when it ended during WM_INITDIALOG.
     if (d && !d->ended) ShowWindow(dialog, SW_SHOW);
+    // The owner hears each time the dialog waits for input, unless the template asks for quiet.
+    bool tellIdle = owner && !(t.style & DS_NOIDLEMSG);
     RunModalLoop([dialog] { return !DialogOf(dialog) || DialogOf(dialog)->ended; },
-                 [dialog](MSG &msg) { return IsDialogMessageW(dialog, &msg) != FALSE; });
+                 [dialog](MSG &msg) { return IsDialogMessageW(dialog, &msg) != FALSE; },
+                 [dialog, owner, tellIdle] {
+                     if (tellIdle) SendMessageW(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, (LPARAM)dialog);
+                 });
     INT_PTR result = 0;
     if ((d = DialogOf(dialog))) {
         result = d->result;

@@ -54,12 +54,17 @@ int ModalDepth() {
     return State().modalDepth;
 }
 
-bool RunModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter) {
+bool RunModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter,
+                  const std::function<void()> &idle) {
     LoopState &s = State();
     ++s.modalDepth;
     bool ended = true;
     MSG msg;
     while (!done()) {
+        if (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            idle();
+            if (done()) break;
+        }
         if (!GetMessageW(&msg, nullptr, 0, 0)) {
             // The outer loop must see the quit message too.
             PostQuitMessage((int)msg.wParam);

@@ -11,8 +11,9 @@ namespace posix {
 // Runs a modal loop on the shared queue until done() says so, or the quit message arrives (which is
 // posted again for the outer loop). Returns false when it ended because of the quit message. A message
 // that filter takes (returns true for) is neither translated nor dispatched by the loop: dialogs pass
-// theirs through IsDialogMessageW.
-bool RunModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter = nullptr);
+// theirs through IsDialogMessageW. idle runs each time the queue is empty, before the loop waits for input.
+bool RunModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter = nullptr,
+                  const std::function<void()> &idle = nullptr);
 int ModalDepth();
 
 // Forgets the modal depth and that the input ran out, so that a test starts clean.
