@@ -184,7 +184,9 @@ TEST_F(TreeViewTest, SortedInsertionAmongUnsortedSiblingsStopsAtTheFirstGreaterO
 TEST_F(TreeViewTest, ManySortedInsertionsMatchASortByTheSameComparison) {
     std::mt19937 random(7);
     std::vector<WString> names;
-    for (int i = 0; i < 3000; ++i) {
+    // Fewer over Win32, whose control walks the siblings for each sorted insertion: the order is the same.
+    const int count = test_platform::kOnWin32 ? 1000 : 3000;
+    for (int i = 0; i < count; ++i) {
         WString name;
         for (int n = 1 + int(random() % 5); n > 0; --n)
             name += TEXT("aAbB-1._z")[random() % 9];
