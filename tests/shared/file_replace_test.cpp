@@ -50,4 +50,23 @@ TEST_F(Replacing, MoveFileExReplacesOnlyWhenAskedAndNeverAFolder) {
     EXPECT_TRUE(Exists(TEXT("\\renamed.txt")));
 }
 
+// Replacing needs the old file closed by everyone: its sharing does not matter.
+TEST_F(Replacing, AFileHeldOpenIsNotReplacedWhateverItsSharing) {
+    Put(TEXT("\\new.txt"), "new");
+    Put(TEXT("\\old.txt"), "old");
+    for (DWORD share : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE), DWORD(FILE_SHARE_READ | FILE_SHARE_DELETE)}) {
+        HANDLE held = CreateFileW(At(TEXT("\\old.txt")).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(MoveError(TEXT("\\new.txt"), TEXT("\\old.txt"), MOVEFILE_REPLACE_EXISTING),
+                  DWORD(ERROR_ACCESS_DENIED))
+            << "sharing " << share;
+        CloseHandle(held);
+        EXPECT_EQ(Contents(TEXT("\\old.txt")), "old");
+        EXPECT_EQ(Contents(TEXT("\\new.txt")), "new");
+    }
+    EXPECT_EQ(MoveError(TEXT("\\new.txt"), TEXT("\\old.txt"), MOVEFILE_REPLACE_EXISTING), 0u);
+    EXPECT_EQ(Contents(TEXT("\\old.txt")), "new");
+}
+
 }  // namespace

@@ -472,7 +472,8 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS, FALSE);
         if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED, FALSE);
         if (!S_ISLNK(target.st_mode) && access(to.c_str(), W_OK) != 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
-        if (HeldAgainstDeletion(target)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+        // A file someone holds open is never replaced, even one shared for deletion.
+        if (IsOpen(target)) return Fail(ERROR_ACCESS_DENIED, FALSE);
     }
     bool writeThrough = flags & MOVEFILE_WRITE_THROUGH;
     int result = (flags & MOVEFILE_REPLACE_EXISTING) ? FileRename(from.c_str(), to.c_str())
