@@ -403,6 +403,24 @@ TEST_F(DialogTest, EnterAsksForTheDefaultIdAndSendsIdOkAndEscSendsIdCancel) {
 }
 
 // A multiline edit that wants Enter (ES_WANTRETURN) breaks the line, and keeps the arrows.
+// Without ES_WANTRETURN, Enter in a multiline edit is the default button's: with none, nothing happens.
+TEST_F(DialogTest, AMultilineEditWithoutWantReturnLeavesEnterToTheDialog) {
+    TemplateBuilder t(WS_POPUP | DS_CENTER, 98, 40, false);
+    t.Item({WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, 0, 0, 97, 24, 20, kEditClass, TEXT(""), TEXT("ab")})
+        .Item({WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 26, 97, 12, 21, kEditClass, TEXT(""), TEXT("")});
+    WString text;
+    WORD focused = 0;
+    g_whenUp = [&](HWND dialog) {
+        Press(dialog, VK_RETURN, TEXT('\r'));
+        focused = FocusedId();
+        text = TextOf(GetDlgItem(dialog, 20));
+        EndDialog(dialog, 1);
+    };
+    EXPECT_EQ(Run(t.Build()), 1);
+    EXPECT_EQ(focused, 20);
+    EXPECT_EQ(text, TEXT("ab")) << "Enter broke the line";
+}
+
 TEST_F(DialogTest, AMultilineEditKeepsEnterAndTheArrows) {
     TemplateBuilder t(WS_POPUP | DS_CENTER, 98, 40, false);
     t.Item({WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN, 0, 0, 97, 24, 20, kEditClass, TEXT(""),

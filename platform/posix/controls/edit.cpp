@@ -73,6 +73,7 @@ struct EditState {
     DWORD limit = kDefaultLimit;  // most characters typing and EM_REPLACESEL may leave in the text
     bool modified = false;        // EM_GETMODIFY
     bool focused = false;         // between WM_SETFOCUS and WM_KILLFOCUS; the caret exists only then
+    bool inDialog = false;        // a dialog manager asked for its keys (WM_GETDLGCODE with a message)
     HFONT font = nullptr;         // WM_SETFONT's font, kept and reported; the terminal draws one size only
 };
 
@@ -776,7 +777,8 @@ LRESULT OnScrollCaret(EditState &s) {
     return TRUE;
 }
 
-LRESULT OnGetDlgCode(const EditState &s) {
+LRESULT OnGetDlgCode(EditState &s, LPARAM message) {
+    if (message) s.inDialog = true;
     LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     return s.multiline ? code | DLGC_WANTALLKEYS : code;
 }
@@ -811,6 +813,22 @@ LRESULT OnSetFont(EditState &s, HFONT font, bool redraw) {
     return 0;
 }
 
+// In a dialog, Enter in an edit without ES_WANTRETURN is the default button's, not a line break.
+bool LeavesEnterToTheDialog(const EditState &s) {
+    return s.inDialog && !(StyleOf(s) & ES_WANTRETURN);
+}
+
+// Gives the focus and the Enter key to the dialog's default button, when it has one.
+void PressDefaultButton(const EditState &s) {
+    HWND dialog = GetParent(s.hwnd);
+    DWORD answer = dialog ? DWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)) : 0;
+    if (HIWORD(answer) != DC_HASDEFID) return;
+    HWND button = GetDlgItem(dialog, LOWORD(answer));
+    if (!button) return;
+    SendMessageW(dialog, WM_NEXTDLGCTL, (WPARAM)button, TRUE);
+    PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 LRESULT OnChar(EditState &s, WCHAR ch) {
     if (ReadOnly(s)) return 0;
     switch (ch) {
@@ -821,6 +839,8 @@ LRESULT OnChar(EditState &s, WCHAR ch) {
                 DeleteRangeByUser(s, StepLeft(s, s.caret), s.caret);
             return 0;
         case u'\r':
+            if (LeavesEnterToTheDialog(s)) return 0;
+            [[fallthrough]];
         case u'\n':
             // A single-line edit has no line to break.
             if (s.multiline) TypeText(s, LineBreakOf(s.text));
@@ -877,7 +897,9 @@ void SingleLineCaretKey(EditState &s, WPARAM vk, bool extend, bool control) {
 }
 
 LRESULT OnKeyDown(EditState &s, WPARAM vk) {
-    if (vk == VK_DELETE) {
+    if (vk == VK_RETURN && LeavesEnterToTheDialog(s) && !KeyHeld(VK_CONTROL)) {
+        PressDefaultButton(s);
+    } else if (vk == VK_DELETE) {
         DeleteForward(s);
     } else if (s.multiline) {
         MultilineCaretKey(s, vk, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL));
@@ -925,7 +947,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_GETFONT: return reinterpret_cast<LRESULT>(s.font);
         case WM_SETFOCUS: return OnSetFocus(s);
         case WM_KILLFOCUS: return OnKillFocus(s);
-        case WM_GETDLGCODE: return OnGetDlgCode(s);
+        case WM_GETDLGCODE: return OnGetDlgCode(s, lParam);
         case WM_KEYDOWN: return OnKeyDown(s, wParam);
         case WM_CHAR: return OnChar(s, WCHAR(wParam));
         case WM_ENABLE: return OnEnable();
