@@ -144,6 +144,19 @@ void CheckIntegerFormat(FuzzInput &in) {
     if (std::strcmp(reference, narrow) != 0) Fail("sprintf formats a number otherwise than the C library");
     // user32 writes a zero even where the precision is 0; the C library writes nothing.
     if (precision == 0) return;
+    // user32 keeps the '0' flag with a precision, which the C library drops: where the precision adds
+    // no digits, the C library's text without it is user32's.
+    std::string flags = format.substr(1, format.find_first_not_of("-0#", 1) - 1);
+    if (precision > 0 && flags.find('0') != std::string::npos && flags.find('-') == std::string::npos) {
+        std::string withoutPrecision = format;
+        withoutPrecision.erase(withoutPrecision.find('.'), 1 + std::to_string(precision).size());
+        char digits[64];
+        std::snprintf(digits, sizeof digits,
+                      (std::string("%") + (format.find('h') != std::string::npos ? "h" : "") + type).c_str(), value);
+        size_t count = std::strlen(digits) - (digits[0] == '-' ? 1 : 0);
+        if (count < size_t(precision)) return;
+        std::snprintf(reference, sizeof reference, withoutPrecision.c_str(), value);
+    }
     U16 wideFormat(format.begin(), format.end());
     WCHAR wide[1024];
     wsprintfW(wide, wideFormat.c_str(), value);
