@@ -2,7 +2,11 @@
 binary=$(realpath "$1")
 work=$(mktemp -d)
 session="scrivel-check-$$"
-trap 'tmux kill-session -t "$session" 2>/dev/null || true; rm -rf "$work"' EXIT
+# Each check has a tmux server of its own, kept while it has no session: a new session could otherwise
+# meet the server exiting, just as the editor before it was closed with the last session.
+tmux() { command tmux -S "$work/tmux.socket" "$@"; }
+tmux start-server \; set-option -g exit-empty off
+trap 'tmux kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/root" "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
 
