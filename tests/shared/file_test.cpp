@@ -257,14 +257,14 @@ bool MakeFiveGigabyteFile(const WString &path) {
     return grown;
 }
 
-TEST_F(Files, SizesAndPositionsBeyondFourGigabytesUseTheHighPart) {
+TEST_F(Files, SizesAndPositionsBeyondFourGigabytesUseTheUpperHalf) {
     if (!MakeFiveGigabyteFile(At(TEXT("\\big.bin")))) GTEST_SKIP() << "this file system cannot hold a 5 GB file";
     HANDLE h = Open(At(TEXT("\\big.bin")), GENERIC_READ, 3, OPEN_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD high = 0;
     EXPECT_EQ(GetFileSize(h, &high), 0x40000007u);
     EXPECT_EQ(high, 1u);
-    EXPECT_EQ(GetFileSize(h, nullptr), 0x40000007u);  // without a high part: the low part alone
+    EXPECT_EQ(GetFileSize(h, nullptr), 0x40000007u);  // without the upper 32 bits: the lower 32 alone
 
     LONG moveHigh = -1;  // the distance is the 64-bit number high:low, here -7
     EXPECT_EQ(SetFilePointer(h, -7, &moveHigh, FILE_END), 0x40000000u);
@@ -272,8 +272,8 @@ TEST_F(Files, SizesAndPositionsBeyondFourGigabytesUseTheHighPart) {
     CloseHandle(h);
 }
 
-TEST_F(Files, APositionBeyondFourGigabytesNeedsTheHighPart) {
-    SKIP_UNDER_WINE("SetFilePointer without a high part returns the low part of a position that does not fit");
+TEST_F(Files, APositionBeyondFourGigabytesNeedsTheUpperHalf) {
+    SKIP_UNDER_WINE("SetFilePointer without the upper 32 bits returns the lower 32 of a position that does not fit");
     if (!MakeFiveGigabyteFile(At(TEXT("\\big.bin")))) GTEST_SKIP() << "this file system cannot hold a 5 GB file";
     HANDLE h = Open(At(TEXT("\\big.bin")), GENERIC_READ, 3, OPEN_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);

@@ -317,7 +317,7 @@ DWORD GetFileSize(HANDLE handle, LPDWORD sizeHigh) {
     uint64_t size = uint64_t(st.st_size);
     if (sizeHigh) *sizeHigh = DWORD(size >> 32);
     DWORD low = DWORD(size);
-    // A size whose low part looks like the error value is told apart by a last error of 0.
+    // A size whose lower 32 bits look like the error value is told apart by a last error of 0.
     if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
     return low;
 }
@@ -339,7 +339,7 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, LONG *distanceHigh, DWORD met
     if (base < 0) return Fail(ErrorFromErrno(errno, std::string()), INVALID_SET_FILE_POINTER);
     int64_t target = base + offset;
     if (target < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
-    // Without a high part the caller can only be told positions below 4 GB.
+    // Without the upper 32 bits the caller can only be told positions below 4 GB.
     if (!distanceHigh && target > int64_t(0xFFFFFFFE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
     if (lseek(file->fd, target, SEEK_SET) < 0)
         return Fail(ErrorFromErrno(errno, std::string()), INVALID_SET_FILE_POINTER);
