@@ -1,32 +1,19 @@
 // Replacing one file by another: MoveFileExW with its flags and refusals, each test in a folder of its own.
 #include <gtest/gtest.h>
 
+#include "tests/shared/scratch_folder_test.h"
 #include "tests/support/test_platform.h"
 
 #include <string>
 
 namespace {
 
-class Replacing : public ::testing::Test {
+class Replacing : public ScratchFolderTest {
 protected:
-    void SetUp() override { folder_ = test_platform::MakeScratchFolder(); }
-    void TearDown() override { test_platform::RemoveScratchFolder(); }
-
-    // The path of a name in the test's folder; relative is a path such as "\\a.txt".
-    WString At(const WCHAR *relative) const { return folder_ + relative; }
-    void Put(const WCHAR *relative, const std::string &bytes) const {
-        test_platform::WriteFileBytes(At(relative), bytes);
-    }
-    std::string Contents(const WCHAR *relative) const { return test_platform::ReadFileBytes(At(relative)); }
-    bool Exists(const WCHAR *relative) const {
-        return GetFileAttributesW(At(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
     DWORD MoveError(const WCHAR *from, const WCHAR *to, DWORD flags) const {
         SetLastError(0);
         return MoveFileExW(At(from).c_str(), At(to).c_str(), flags) ? 0 : GetLastError();
     }
-
-    WString folder_;
 };
 
 TEST_F(Replacing, MoveFileExReplacesOnlyWhenAskedAndNeverAFolder) {

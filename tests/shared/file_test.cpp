@@ -2,6 +2,7 @@
 // positions, attributes, deleting and folders, each test in a folder of its own.
 #include <gtest/gtest.h>
 
+#include "tests/shared/scratch_folder_test.h"
 #include "tests/support/test_platform.h"
 
 #include <chrono>
@@ -10,20 +11,8 @@
 
 namespace {
 
-class Files : public ::testing::Test {
+class Files : public ScratchFolderTest {
 protected:
-    void SetUp() override { folder_ = test_platform::MakeScratchFolder(); }
-    void TearDown() override { test_platform::RemoveScratchFolder(); }
-
-    // The path of a name in the test's folder; relative is a path such as "\\a.txt".
-    WString At(const WCHAR *relative) const { return folder_ + relative; }
-    void Put(const WCHAR *relative, const std::string &bytes) const {
-        test_platform::WriteFileBytes(At(relative), bytes);
-    }
-    std::string Contents(const WCHAR *relative) const { return test_platform::ReadFileBytes(At(relative)); }
-    bool Exists(const WCHAR *relative) const {
-        return GetFileAttributesW(At(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
     // The names in a folder of the test's, without "." and "..".
     std::set<WString> NamesIn(const WCHAR *relative) const {
         std::set<WString> names;
@@ -64,8 +53,6 @@ protected:
         DWORD written = 0;
         return WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
     }
-
-    WString folder_;
 };
 
 TEST_F(Files, OpeningFailsWithWin32Errors) {

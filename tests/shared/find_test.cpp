@@ -2,6 +2,7 @@
 // each test in a folder of its own.
 #include <gtest/gtest.h>
 
+#include "tests/shared/scratch_folder_test.h"
 #include "tests/support/test_platform.h"
 
 #include <map>
@@ -19,13 +20,8 @@ struct Entry {
     uint64_t size;
 };
 
-class Find : public ::testing::Test {
+class Find : public ScratchFolderTest {
 protected:
-    void SetUp() override { folder_ = test_platform::MakeScratchFolder(); }
-    void TearDown() override { test_platform::RemoveScratchFolder(); }
-
-    // The path of a name in the test's folder; relative is a path such as "\\a.txt".
-    U16 At(const WCHAR *relative) const { return folder_ + relative; }
     // Every entry the search for a pattern in the test's folder yields, in order; empty when
     // FindFirstFileW fails (error then holds why).
     std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) const {
@@ -65,8 +61,6 @@ protected:
              {TEXT("b.txt"), TEXT("A.TXT"), TEXT("a.txtx"), TEXT("long name.txt"), TEXT("notes"), TEXT("ab.txt")})
             test_platform::WriteFileBytes(At(TEXT("\\dir\\")) + name, "abc");
     }
-
-    U16 folder_;
 };
 
 TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
