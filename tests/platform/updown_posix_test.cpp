@@ -6,6 +6,7 @@
 #include "platform/posix/headless/headless.h"
 #include "platform/posix/windowing/reset.h"
 #include "platform/posix/windowing/screen.h"
+#include "tests/shared/updown_host.h"
 
 #include <gtest/gtest.h>
 
@@ -13,31 +14,6 @@
 #include <vector>
 
 namespace {
-
-// What the host heard, in order: "delta <pos> <delta>", "command <id> <code>", "hscroll <pos>"...
-std::vector<std::string> g_heard;
-LRESULT g_deltaAnswer = 0;  // what the host answers UDN_DELTAPOS: non-zero refuses the step
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_NOTIFY: {
-            auto *nm = reinterpret_cast<NMUPDOWN *>(lParam);
-            if (nm->hdr.code != UDN_DELTAPOS) return 0;
-            g_heard.push_back("delta " + std::to_string(nm->iPos) + " " + std::to_string(nm->iDelta));
-            return g_deltaAnswer;
-        }
-        case WM_COMMAND:
-            g_heard.push_back("command " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
-            return 0;
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            EXPECT_EQ(LOWORD(wParam), SB_THUMBPOSITION);
-            g_heard.push_back(std::string(message == WM_HSCROLL ? "hscroll " : "vscroll ") +
-                              std::to_string(short(HIWORD(wParam))));
-            return 0;
-        default: return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
 
 const HINSTANCE kInstance = (HINSTANCE)0x400000;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;

@@ -1,6 +1,7 @@
 // The "msctls_updown32" control against Win32's behaviour: range, position, buddy, and the order of
 // UDN_DELTAPOS, buddy update and scroll message. The phone's spinner (a list box with its horizontal
 // up-down, stepped by Left and Right) is ours, in tests/platform/updown_posix_test.cpp.
+#include "tests/shared/updown_host.h"
 #include "tests/support/test_platform.h"
 
 #include <gtest/gtest.h>
@@ -9,31 +10,6 @@
 #include <vector>
 
 namespace {
-
-// What the host heard, in order: "delta <pos> <delta>", "command <id> <code>", "hscroll <pos>"...
-std::vector<std::string> g_heard;
-LRESULT g_deltaAnswer = 0;  // what the host answers UDN_DELTAPOS: non-zero refuses the step
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_NOTIFY: {
-            auto *nm = reinterpret_cast<NMUPDOWN *>(lParam);
-            if (nm->hdr.code != UDN_DELTAPOS) return 0;
-            g_heard.push_back("delta " + std::to_string(nm->iPos) + " " + std::to_string(nm->iDelta));
-            return g_deltaAnswer;
-        }
-        case WM_COMMAND:
-            g_heard.push_back("command " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
-            return 0;
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            EXPECT_EQ(LOWORD(wParam), SB_THUMBPOSITION);
-            g_heard.push_back(std::string(message == WM_HSCROLL ? "hscroll " : "vscroll ") +
-                              std::to_string(short(HIWORD(wParam))));
-            return 0;
-        default: return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kVertical = kChild | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_SETBUDDYINT;
