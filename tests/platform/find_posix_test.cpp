@@ -5,6 +5,7 @@
 #include "platform/posix/base/win32_api.h"
 #include "platform/posix/system/paths.h"
 #include "tests/platform/scratch.h"
+#include "tests/shared/find_listing.h"
 
 #include <map>
 #include <set>
@@ -16,44 +17,15 @@ namespace {
 
 using U16 = std::u16string;
 
-struct Entry {
-    U16 name;
-    DWORD attributes;
-    uint64_t size;
-};
+using Entry = FoundEntry;
 
 class FindOnLinux : public scratch::DeviceRootTest {
 protected:
-    // Every entry the search yields, in order; empty when FindFirstFileW fails (error then holds why).
-    static std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) {
-        std::vector<Entry> entries;
-        WIN32_FIND_DATAW data;
-        SetLastError(0);
-        HANDLE find = FindFirstFileW(pattern, &data);
-        if (find == INVALID_HANDLE_VALUE) {
-            if (error) *error = GetLastError();
-            return entries;
-        }
-        do {
-            entries.push_back(
-                {data.cFileName, data.dwFileAttributes, (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
-        } while (FindNextFileW(find, &data));
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
-        EXPECT_TRUE(FindClose(find));
-        if (error) *error = 0;
-        return entries;
-    }
-    static std::vector<U16> Names(const std::vector<Entry> &entries) {
-        std::vector<U16> names;
-        for (const Entry &e : entries)
-            names.push_back(e.name);
-        return names;
-    }
+    // Every entry a search for a pattern under the device root yields, in order.
+    static std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) { return ListSearch(pattern, error); }
+    static std::vector<U16> Names(const std::vector<Entry> &entries) { return NamesOf(entries); }
     static std::set<U16> NameSet(const std::vector<Entry> &entries, size_t skip = 0) {
-        std::set<U16> names;
-        for (size_t i = skip; i < entries.size(); ++i)
-            names.insert(entries[i].name);
-        return names;
+        return NameSetOf(entries, skip);
     }
 };
 

@@ -2,6 +2,7 @@
 // each test in a folder of its own.
 #include <gtest/gtest.h>
 
+#include "tests/shared/find_listing.h"
 #include "tests/shared/scratch_folder_test.h"
 #include "tests/support/test_platform.h"
 
@@ -14,45 +15,17 @@ namespace {
 
 using U16 = WString;
 
-struct Entry {
-    U16 name;
-    DWORD attributes;
-    uint64_t size;
-};
+using Entry = FoundEntry;
 
 class Find : public ScratchFolderTest {
 protected:
-    // Every entry the search for a pattern in the test's folder yields, in order; empty when
-    // FindFirstFileW fails (error then holds why).
+    // Every entry a search for a pattern in the test's folder yields, in order.
     std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) const {
-        std::vector<Entry> entries;
-        WIN32_FIND_DATAW data;
-        SetLastError(0);
-        HANDLE find = FindFirstFileW(At(pattern).c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) {
-            if (error) *error = GetLastError();
-            return entries;
-        }
-        do {
-            entries.push_back(
-                {data.cFileName, data.dwFileAttributes, (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
-        } while (FindNextFileW(find, &data));
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
-        EXPECT_TRUE(FindClose(find));
-        if (error) *error = 0;
-        return entries;
+        return ListSearch(At(pattern).c_str(), error);
     }
-    static std::vector<U16> Names(const std::vector<Entry> &entries) {
-        std::vector<U16> names;
-        for (const Entry &e : entries)
-            names.push_back(e.name);
-        return names;
-    }
+    static std::vector<U16> Names(const std::vector<Entry> &entries) { return NamesOf(entries); }
     static std::set<U16> NameSet(const std::vector<Entry> &entries, size_t skip = 0) {
-        std::set<U16> names;
-        for (size_t i = skip; i < entries.size(); ++i)
-            names.insert(entries[i].name);
-        return names;
+        return NameSetOf(entries, skip);
     }
     void MakeFolderWithFiles() const {
         ASSERT_TRUE(CreateDirectoryW(At(TEXT("\\dir")).c_str(), nullptr));
