@@ -6,6 +6,7 @@
 #include "platform/posix/base/options.h"
 #include "platform/posix/system/registry.h"
 #include "tests/platform/scratch.h"
+#include "tests/shared/registry_values.h"
 
 #include <csignal>
 #include <dirent.h>
@@ -23,7 +24,6 @@
 namespace {
 
 using U16 = std::u16string;
-using Bytes = std::vector<BYTE>;
 
 const char kHeader[] = "Windows Registry Editor Version 5.00\n";
 
@@ -62,20 +62,10 @@ protected:
         return key;
     }
     static LONG Set(HKEY key, const WCHAR *name, DWORD type, const Bytes &data) {
-        return RegSetValueExW(key, name, 0, type, data.data(), DWORD(data.size()));
+        return SetValue(key, name, type, data);
     }
-    // The value's type and bytes, read with a buffer big enough; false when it cannot be read.
-    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) {
-        DWORD size = 0;
-        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-        data.assign(size, 0);
-        return RegQueryValueExW(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS && size == data.size();
-    }
-    static bool Has(HKEY key, const WCHAR *name) {
-        DWORD type;
-        Bytes data;
-        return Get(key, name, type, data);
-    }
+    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) { return GetValue(key, name, type, data); }
+    static bool Has(HKEY key, const WCHAR *name) { return HasValue(key, name); }
     std::vector<std::string> SetAside() const {
         std::vector<std::string> names;
         DIR *dir = opendir(dir_.Path().c_str());

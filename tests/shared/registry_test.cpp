@@ -2,6 +2,7 @@
 // queries following Win32's buffer rules, and names that are not valid UTF-16, in a key of the test's own.
 #include <gtest/gtest.h>
 
+#include "tests/shared/registry_values.h"
 #include "tests/support/test_platform.h"
 
 #include <cstring>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 // The first count bytes of text with its terminator, padded with zeros.
 Bytes StringBytes(const WString &text, size_t count) {
@@ -41,20 +40,10 @@ protected:
         return key;
     }
     static LONG Set(HKEY key, const WCHAR *name, DWORD type, const Bytes &data) {
-        return RegSetValueExW(key, name, 0, type, data.data(), DWORD(data.size()));
+        return SetValue(key, name, type, data);
     }
-    // The value's type and bytes, read with a buffer big enough; false when it cannot be read.
-    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) {
-        DWORD size = 0;
-        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-        data.assign(size, 0);
-        return RegQueryValueExW(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS && size == data.size();
-    }
-    static bool Has(HKEY key, const WCHAR *name) {
-        DWORD type;
-        Bytes data;
-        return Get(key, name, type, data);
-    }
+    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) { return GetValue(key, name, type, data); }
+    static bool Has(HKEY key, const WCHAR *name) { return HasValue(key, name); }
 };
 
 TEST_F(Registry, EveryTypeAndSizeSurvivesARestart) {
