@@ -163,7 +163,12 @@ void AskForHugePages(char **argv) {
     if (getauxval(AT_SECURE) != 0) return;
     std::string value = current && *current ? std::string(current) + ":" + kSetting : kSetting;
     if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
+    // Started by its own path, not /proc/self/exe, the process keeps its name for ps, pgrep and killall.
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return;
+    self[length] = '\0';
+    execv(self, argv);
     // Starting again failed: this process goes on without the setting.
 #else
     (void)argv;

@@ -37,6 +37,10 @@ ln -s "$work/outside.txt" "$work/root/link.txt"
 start_editor "'$work/root/link.txt'"
 wait_for "Scrivel - link.txt"
 wait_for "linked text"
+# Started again for its huge pages, the editor still goes by its own name for ps, pgrep and killall.
+pid=$(pgrep -f -- "^$binary --root $work/root " | head -1)
+[ -n "$pid" ] || fail "the running editor is not found by its command line"
+[ "$(cat "/proc/$pid/comm")" = "$(basename "$binary")" ] || fail "the editor runs as $(cat "/proc/$pid/comm")"
 tmux send-keys -t "$session" F2 6
 wait_for "exit=0"
 echo "PASS: the command line"
