@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkgconf llvm libncurses-dev libfontconfig-dev libgtest-dev libbenchmark-dev
-          tmux g++-mingw-w64-x86-64 clang-format clang libclang-rt-14-dev
+          tmux strace g++-mingw-w64-x86-64 clang-format clang libclang-rt-14-dev
           wine wine64 xvfb xdotool x11-xserver-utils)
 
 missing=()

@@ -137,6 +137,10 @@ void TerminalScreen::Start() {
     // A short escape delay: Esc is the Back key and must act at once.
     set_escdelay(25);
     initscr();
+    // Until the screen has once been given back, ncurses sends every cursor move of a refresh on its own;
+    // given back and taken again at once, it keeps a whole frame for one write at the refresh.
+    endwin();
+    refresh();
     g_taken = true;
     InstallRestoreHandlers();
     raw();
@@ -196,14 +200,14 @@ void TerminalScreen::Present(const CellGrid &grid) {
     } else {
         shown_.clear();
     }
-    // curs_set writes to the terminal at once, so it is called only when the cursor comes or goes.
+    // curs_set writes to the terminal at once, apart from the frame: the cursor goes before the frame is
+    // drawn and comes back after it, so that it is never seen crossing the drawing.
     int visibility = grid.cursorVisible ? 1 : 0;
-    if (visibility != cursorVisibility_) {
-        curs_set(visibility);
-        cursorVisibility_ = visibility;
-    }
+    if (visibility == 0 && cursorVisibility_ != 0) curs_set(0);
     if (grid.cursorVisible) move(grid.cursorRow, grid.cursorCol);
     refresh();
+    if (visibility == 1 && cursorVisibility_ != 1) curs_set(1);
+    cursorVisibility_ = visibility;
 }
 
 void TerminalScreen::SessionEnding() {
