@@ -6,6 +6,7 @@
 // lone LF or CR (the text is never converted), Enter types the text's own line break, Up and Down keep
 // the column they aim for, EM_GETSEL packs -1 when a position needs more than 16 bits, and EM_UNDO with
 // nothing to undo does nothing at all.
+#include "platform/posix/controls/control_state.h"
 #include "platform/posix/controls/edit_layout.h"
 #include "platform/posix/controls/edit_text.h"
 #include "platform/posix/controls/edit.h"
@@ -80,9 +81,7 @@ struct EditState {
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 EditState *StateOf(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !w->windowClass || w->windowClass->proc != EditProc) return nullptr;
-    return static_cast<EditState *>(w->state);
+    return ControlState<EditState>(hwnd, EditProc);
 }
 
 DWORD StyleOf(const EditState &s) {
@@ -542,10 +541,7 @@ void DrawScrollIndicator(HDC dc, const EditState &s) {
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT OnNcCreate(HWND hwnd, const CREATESTRUCTW *cs) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !cs) return FALSE;
-    w->state = new EditState(hwnd, DWORD(cs->style));
-    return TRUE;
+    return cs && AttachControlState<EditState>(hwnd, hwnd, DWORD(cs->style));
 }
 
 LRESULT OnCreate(EditState &s, const CREATESTRUCTW *cs) {
@@ -557,9 +553,7 @@ LRESULT OnCreate(EditState &s, const CREATESTRUCTW *cs) {
 }
 
 LRESULT OnNcDestroy(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    delete StateOf(hwnd);
-    if (w) w->state = nullptr;
+    DeleteControlState<EditState>(hwnd, EditProc);
     return 0;
 }
 

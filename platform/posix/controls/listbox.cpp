@@ -4,6 +4,7 @@
 // nothing; LBN_SETFOCUS and LBN_KILLFOCUS always). Items are drawn one a row, the selection in reverse
 // video. A list followed by a horizontal up-down that is its buddy is the phone's one-line spinner: it
 // shows its selected item alone, as "< item >".
+#include "platform/posix/controls/control_state.h"
 #include "platform/posix/controls/listbox.h"
 #include "platform/posix/drawing/cell_grid.h"
 #include "platform/posix/windowing/front_end.h"
@@ -41,9 +42,7 @@ struct ListState {
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 ListState *StateOf(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !w->windowClass || w->windowClass->proc != ListBoxProc) return nullptr;
-    return static_cast<ListState *>(w->state);
+    return ControlState<ListState>(hwnd, ListBoxProc);
 }
 
 DWORD StyleOf(const ListState &s) {
@@ -335,8 +334,10 @@ U16String Fitted(const U16String &text, int columns) {
 void PaintSpinner(HDC dc, const ListState &s, int width) {
     U16String item = s.selected >= 0 ? s.items[s.selected]->text : U16String();
     int columns = width / kCellWidth;
-    U16String row = u"< " + item + u" >";
-    if (Fitted(item, columns - 4).size() < item.size()) row = u"<" + Fitted(item, columns - 2) + u">";
+    bool spaced = Fitted(item, columns - 4).size() == item.size();
+    U16String row = spaced ? u"< " : u"<";
+    row += spaced ? item : Fitted(item, columns - 2);
+    row += spaced ? u" >" : u">";
     DrawRow(dc, 0, row, s.focused, width);
 }
 
@@ -366,21 +367,12 @@ LRESULT OnPaint(const ListState &s) {
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT OnNcCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FromHandle(hwnd);
-    if (!w) return FALSE;
-    try {
-        w->state = new ListState(hwnd);
-    } catch (const std::bad_alloc &) {
-        return FALSE;
-    }
+    if (!AttachControlState<ListState>(hwnd, hwnd)) return FALSE;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT OnNcDestroy(HWND hwnd) {
-    if (Window *w = FromHandle(hwnd)) {
-        delete static_cast<ListState *>(w->state);
-        w->state = nullptr;
-    }
+    DeleteControlState<ListState>(hwnd, ListBoxProc);
     return 0;
 }
 

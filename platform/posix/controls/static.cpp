@@ -1,6 +1,7 @@
 // The "static" control: a text shown in its rectangle, left-aligned, centred or right-aligned, broken at
 // blanks into rows as Win32 breaks it, optionally framed (WS_BORDER). It keeps the font it is given and
 // reports it; it never deletes it. It tells its parent nothing: clicks (SS_NOTIFY) do not exist here.
+#include "platform/posix/controls/control_state.h"
 #include "platform/posix/controls/static.h"
 #include "platform/posix/drawing/cell_grid.h"
 #include "platform/posix/drawing/gdi.h"
@@ -24,9 +25,7 @@ struct StaticState {
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 StaticState *StateOf(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !w->windowClass || w->windowClass->proc != StaticProc) return nullptr;
-    return static_cast<StaticState *>(w->state);
+    return ControlState<StaticState>(hwnd, StaticProc);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -94,9 +93,17 @@ bool DrawsFrame(DWORD style, int cols, int rows) {
     return (style & WS_BORDER) && cols >= 3 && rows >= 3;
 }
 
+// A line of the border's width between its two corners.
+U16String FrameLine(int cols, char16_t left, char16_t right) {
+    U16String line(size_t(cols), u'\u2500');
+    line.front() = left;
+    line.back() = right;
+    return line;
+}
+
 void DrawFrameCells(HDC dc, int cols, int rows) {
-    U16String top = u"\u250C" + U16String(size_t(cols - 2), u'\u2500') + u"\u2510";
-    U16String bottom = u"\u2514" + U16String(size_t(cols - 2), u'\u2500') + u"\u2518";
+    U16String top = FrameLine(cols, u'\u250C', u'\u2510');
+    U16String bottom = FrameLine(cols, u'\u2514', u'\u2518');
     TextOutW(dc, 0, 0, top.data(), int(top.size()));
     TextOutW(dc, 0, (rows - 1) * kCellHeight, bottom.data(), int(bottom.size()));
     for (int r = 1; r < rows - 1; ++r) {
@@ -170,15 +177,12 @@ LRESULT OnPaint(HWND hwnd) {
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT OnNcCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FromHandle(hwnd);
-    w->state = new StaticState;
+    if (!AttachControlState<StaticState>(hwnd)) return FALSE;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT OnNcDestroy(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    delete StateOf(hwnd);
-    if (w) w->state = nullptr;
+    DeleteControlState<StaticState>(hwnd, StaticProc);
     return 0;
 }
 

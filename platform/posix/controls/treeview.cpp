@@ -8,6 +8,7 @@
 // A parent may do anything inside a notification, destroying the control included, as Win32 allows: the
 // state record outlives the window until the last call that uses it returns, and items taken away while a
 // call runs are freed only then, so that no pointer the call holds ever dangles.
+#include "platform/posix/controls/control_state.h"
 #include "platform/posix/controls/treeview.h"
 #include "platform/posix/drawing/cell_grid.h"
 #include "platform/posix/windowing/front_end.h"
@@ -85,9 +86,7 @@ struct TreeState {
 LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 TreeState *StateOf(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !w->windowClass || w->windowClass->proc != TreeViewProc) return nullptr;
-    return static_cast<TreeState *>(w->state);
+    return ControlState<TreeState>(hwnd, TreeViewProc);
 }
 
 DWORD StyleOf(const TreeState &s) {
@@ -745,13 +744,7 @@ LRESULT OnPaint(TreeState &s) {
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT OnNcCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FromHandle(hwnd);
-    if (!w) return FALSE;
-    try {
-        w->state = new TreeState(hwnd);
-    } catch (const std::bad_alloc &) {
-        return FALSE;
-    }
+    if (!AttachControlState<TreeState>(hwnd, hwnd)) return FALSE;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

@@ -7,6 +7,7 @@
 // its range is the list's items, Left and Right step through them (round under UDS_WRAP) and the list
 // tells its parent LBN_SELCHANGE as a user's selection does, while Up and Down move the focus to the
 // previous or next control that takes it. UDS_NOSCROLL leaves every key to the buddy.
+#include "platform/posix/controls/control_state.h"
 #include "platform/posix/controls/updown.h"
 #include "platform/posix/windowing/front_end.h"
 #include "platform/posix/windowing/window.h"
@@ -43,9 +44,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK BuddyKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 UpDownState *StateOf(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (!w || !w->windowClass || w->windowClass->proc != UpDownProc) return nullptr;
-    return static_cast<UpDownState *>(w->state);
+    return ControlState<UpDownState>(hwnd, UpDownProc);
 }
 
 DWORD StyleOf(const UpDownState &s) {
@@ -330,13 +329,7 @@ LRESULT OnPaint(const UpDownState &s) {
 // ---------------------------------------------------------------------------------------------------
 
 LRESULT OnNcCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FromHandle(hwnd);
-    if (!w) return FALSE;
-    try {
-        w->state = new UpDownState(hwnd);
-    } catch (const std::bad_alloc &) {
-        return FALSE;
-    }
+    if (!AttachControlState<UpDownState>(hwnd, hwnd)) return FALSE;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -351,12 +344,8 @@ LRESULT OnCreate(UpDownState &s) {
 }
 
 LRESULT OnNcDestroy(HWND hwnd) {
-    Window *w = FromHandle(hwnd);
-    if (UpDownState *s = StateOf(hwnd)) {
-        ReleaseBuddy(*s);
-        delete s;
-    }
-    if (w) w->state = nullptr;
+    if (UpDownState *s = StateOf(hwnd)) ReleaseBuddy(*s);
+    DeleteControlState<UpDownState>(hwnd, UpDownProc);
     return 0;
 }
 
