@@ -12,20 +12,13 @@
 namespace {
 
 const HINSTANCE kInstance = (HINSTANCE)0x400000;
-std::vector<UINT> g_parentCommands;
-
-LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == WM_NOTIFY) g_parentCommands.push_back(message);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 class StaticTest : public ::testing::Test {
 protected:
     void SetUp() override {
         posix::ResetPlatform();
-        g_parentCommands.clear();
         WNDCLASSW wc{};
-        wc.lpfnWndProc = ParentProc;
+        // What the parent hears is in the shared tests; here it only holds the controls.
+        wc.lpfnWndProc = DefWindowProcW;
         wc.lpszClassName = u"Parent";
         wc.hInstance = kInstance;
         ASSERT_NE(RegisterClassW(&wc), 0);
