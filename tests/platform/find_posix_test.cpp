@@ -19,15 +19,7 @@ using U16 = std::u16string;
 
 using Entry = FoundEntry;
 
-class FindOnLinux : public scratch::DeviceRootTest {
-protected:
-    // Every entry a search for a pattern under the device root yields, in order.
-    static std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) { return ListSearch(pattern, error); }
-    static std::vector<U16> Names(const std::vector<Entry> &entries) { return NamesOf(entries); }
-    static std::set<U16> NameSet(const std::vector<Entry> &entries, size_t skip = 0) {
-        return NameSetOf(entries, skip);
-    }
-};
+class FindOnLinux : public scratch::DeviceRootTest {};
 
 // Names written in an 8-bit code page are not UTF-8: each byte that does not decode lists as the character
 // that stands for it, and that name opens, replaces and deletes the very file it came from.
@@ -36,9 +28,9 @@ TEST_F(FindOnLinux, NamesThatAreNotUtf8ListAsNamesThatReachTheirFiles) {
                                                  "\xE2\x82.txt", "\xED\xA0\x80.txt", "\xFF\xFE"};
     for (const std::string &name : linuxNames)
         root_.Write(name, name);
-    std::vector<Entry> entries = List(u"\\*");
+    std::vector<Entry> entries = ListSearch(u"\\*");
     ASSERT_EQ(entries.size(), linuxNames.size());
-    std::set<U16> names = NameSet(entries);
+    std::set<U16> names = NameSetOf(entries);
     EXPECT_TRUE(names.count(u"caf\xDCE9.txt"));
     EXPECT_TRUE(names.count(u"\u00e9t\xDCE9.txt"));  // the valid part decodes as it should
     EXPECT_TRUE(names.count(u"\xDCE2\xDC82.txt"));   // a cut sequence: each byte by itself
@@ -62,7 +54,7 @@ TEST_F(FindOnLinux, NamesThatAreNotUtf8ListAsNamesThatReachTheirFiles) {
     EXPECT_EQ(root_.Read("caf\xE9.txt"), "");
     EXPECT_TRUE(DeleteFileW(u"\\caf\xDCE8.txt"));
     EXPECT_FALSE(root_.Exists("caf\xE8.txt"));
-    EXPECT_EQ(List(u"\\*").size(), linuxNames.size() - 1);
+    EXPECT_EQ(ListSearch(u"\\*").size(), linuxNames.size() - 1);
 }
 
 // Half a surrogate pair other than an escaped byte names no Linux file: refused, never turned into U+FFFD.
@@ -73,7 +65,7 @@ TEST_F(FindOnLinux, HalfSurrogatesThatStandForNoByteAreRefused) {
         EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES) << ::testing::PrintToString(U16(path));
         EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_NAME));
         DWORD error = 0;
-        EXPECT_TRUE(List(path, &error).empty());
+        EXPECT_TRUE(ListSearch(path, &error).empty());
         EXPECT_EQ(error, DWORD(ERROR_INVALID_NAME));
     }
 }
@@ -100,10 +92,10 @@ TEST_F(FindOnLinux, ASearchClosesOnce) {
 TEST_F(FindOnLinux, TheDeviceRootHasNoDots) {
     root_.Write("top.txt", "x");
     mkdir((root_ / "folder").c_str(), 0755);
-    EXPECT_EQ(NameSet(List(u"\\*")), (std::set<U16>{u"top.txt", u"folder"}));
-    EXPECT_EQ(NameSet(List(u"\\*.*")), (std::set<U16>{u"top.txt", u"folder"}));
-    EXPECT_EQ(NameSet(List(u"*.*")), (std::set<U16>{u"top.txt", u"folder"}));
-    EXPECT_EQ(Names(List(u"\\folder\\*.*")), (std::vector<U16>{u".", u".."}));
+    EXPECT_EQ(NameSetOf(ListSearch(u"\\*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(NameSetOf(ListSearch(u"\\*.*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(NameSetOf(ListSearch(u"*.*")), (std::set<U16>{u"top.txt", u"folder"}));
+    EXPECT_EQ(NamesOf(ListSearch(u"\\folder\\*.*")), (std::vector<U16>{u".", u".."}));
 }
 
 TEST_F(FindOnLinux, SpecialFilesAreListedAsSystemFiles) {
@@ -111,7 +103,7 @@ TEST_F(FindOnLinux, SpecialFilesAreListedAsSystemFiles) {
     mkfifo((root_ / "dev/pipe").c_str(), 0644);
     symlink("/nonexistent/target", (root_ / "dev/dangling").c_str());
     std::map<U16, DWORD> attributes;
-    for (const Entry &e : List(u"\\dev\\*"))
+    for (const Entry &e : ListSearch(u"\\dev\\*"))
         attributes[e.name] = e.attributes;
     EXPECT_EQ(attributes[u"pipe"], DWORD(FILE_ATTRIBUTE_SYSTEM));
     EXPECT_EQ(attributes[u"dangling"] & FILE_ATTRIBUTE_SYSTEM, DWORD(FILE_ATTRIBUTE_SYSTEM));

@@ -61,11 +61,6 @@ protected:
                   ERROR_SUCCESS);
         return key;
     }
-    static LONG Set(HKEY key, const WCHAR *name, DWORD type, const Bytes &data) {
-        return SetValue(key, name, type, data);
-    }
-    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) { return GetValue(key, name, type, data); }
-    static bool Has(HKEY key, const WCHAR *name) { return HasValue(key, name); }
     std::vector<std::string> SetAside() const {
         std::vector<std::string> names;
         DIR *dir = opendir(dir_.Path().c_str());
@@ -81,8 +76,8 @@ protected:
 
 TEST_F(RegistryFile, StoresTheExactBytesGivenInRegExportFormat) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);  // 2n + 1 bytes
-    ASSERT_EQ(Set(key, u"FontSize", REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);  // 2n + 1 bytes
+    ASSERT_EQ(SetValue(key, u"FontSize", REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
     EXPECT_EQ(HiveText(), std::string(kHeader) +
                               "\n"
                               "[HKEY_CURRENT_USER\\Software]\n"
@@ -96,17 +91,17 @@ TEST_F(RegistryFile, StoresTheExactBytesGivenInRegExportFormat) {
     key = Settings();
     DWORD type = 0;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"Font", type, data));
+    ASSERT_TRUE(GetValue(key, u"Font", type, data));
     EXPECT_EQ(type, DWORD(REG_SZ));
     EXPECT_EQ(data, StringBytes(u"Nina", 9));
-    ASSERT_TRUE(Get(key, u"fontsize", type, data));  // value names ignore case
+    ASSERT_TRUE(GetValue(key, u"fontsize", type, data));  // value names ignore case
     EXPECT_EQ(type, DWORD(REG_DWORD));
     EXPECT_EQ(data, DwordBytes(12));
 }
 
 TEST_F(RegistryFile, LongHexDataIsFoldedAsTheExporterDoes) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"Blob", REG_BINARY, Bytes(100, 0xAB)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"Blob", REG_BINARY, Bytes(100, 0xAB)), ERROR_SUCCESS);
     std::string text = HiveText();
     size_t start = text.find("\"Blob\"=hex:");
     ASSERT_NE(start, std::string::npos);
@@ -129,7 +124,7 @@ TEST_F(RegistryFile, LongHexDataIsFoldedAsTheExporterDoes) {
 // A string of 2 x n + 1 bytes keeps its count, as on the device (desktop Windows completes its terminator).
 TEST_F(RegistryFile, AnOddByteCountReadsBackAsWritten) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"Font", REG_SZ, StringBytes(u"Nina", 9)), ERROR_SUCCESS);
     BYTE buffer[16];
     memset(buffer, 0xCC, sizeof buffer);
     DWORD type = 77, size = 8;
@@ -149,11 +144,11 @@ TEST_F(RegistryFile, ANewKeyStaysInMemoryUntilAValueIsSetInIt) {
               ERROR_SUCCESS);
     EXPECT_FALSE(dir_.Exists("registry.reg"));
     key = Settings();
-    ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
     EXPECT_EQ(HiveText().find("Empty"), std::string::npos);
     HKEY again = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Empty", 0, 0, &again), ERROR_SUCCESS);  // still there
-    ASSERT_EQ(Set(empty, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(empty, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
     EXPECT_NE(HiveText().find("[HKEY_CURRENT_USER\\Software\\Empty]\n\"B\"=dword:00000002"), std::string::npos);
     Restart();
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Empty", 0, 0, &again), ERROR_SUCCESS);
@@ -173,15 +168,15 @@ TEST_F(RegistryFile, HandWrittenFilesAreRead) {
     HKEY key = Settings();
     DWORD type;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"Font", type, data));
+    ASSERT_TRUE(GetValue(key, u"Font", type, data));
     EXPECT_EQ(type, DWORD(REG_SZ));
     EXPECT_EQ(data, StringBytes(u"Nina \"Sans\"", 24));  // a quoted string has its whole terminator
-    ASSERT_TRUE(Get(key, u"FontSize", type, data));
+    ASSERT_TRUE(GetValue(key, u"FontSize", type, data));
     EXPECT_EQ(data, DwordBytes(12));
-    ASSERT_TRUE(Get(key, u"Data", type, data));
+    ASSERT_TRUE(GetValue(key, u"Data", type, data));
     EXPECT_EQ(type, DWORD(REG_BINARY));
     EXPECT_EQ(data, (Bytes{1, 2, 3}));
-    ASSERT_TRUE(Get(key, nullptr, type, data));
+    ASSERT_TRUE(GetValue(key, nullptr, type, data));
     EXPECT_EQ(data, (Bytes{0, 0}));
 }
 
@@ -196,7 +191,7 @@ TEST_F(RegistryFile, Utf16FilesAsRegeditWritesThemAreRead) {
     HKEY key = Settings();
     DWORD type;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"Font", type, data));
+    ASSERT_TRUE(GetValue(key, u"Font", type, data));
     EXPECT_EQ(data, StringBytes(u"\u00c9l\u00e9gante", 18));
 }
 
@@ -211,16 +206,16 @@ TEST_F(RegistryFile, HalfSurrogatesInAUtf16FileSurviveAWrite) {
         bytes += {char(c & 0xFF), char(c >> 8)};
     dir_.Write("registry.reg", bytes);
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"B", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
     Restart();
     key = Settings();
     DWORD type;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"A\xD800", type, data));
+    ASSERT_TRUE(GetValue(key, u"A\xD800", type, data));
     EXPECT_EQ(data, DwordBytes(1));
-    ASSERT_TRUE(Get(key, u"A\xDC00", type, data));
+    ASSERT_TRUE(GetValue(key, u"A\xDC00", type, data));
     EXPECT_EQ(data, DwordBytes(2));
-    EXPECT_FALSE(Has(key, u"A\xFFFD"));
+    EXPECT_FALSE(HasValue(key, u"A\xFFFD"));
     // The file stays one the registry editor reads: UTF-16LE after its byte-order mark.
     EXPECT_EQ(HiveText().substr(0, 2), "\xFF\xFE");
 }
@@ -238,7 +233,7 @@ TEST_F(RegistryFile, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     key = Settings();
     EXPECT_EQ(HiveText(), damaged);  // opening the key writes nothing
     EXPECT_TRUE(SetAside().empty());
-    ASSERT_EQ(Set(key, u"FontSize", REG_DWORD, DwordBytes(10)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"FontSize", REG_DWORD, DwordBytes(10)), ERROR_SUCCESS);
     std::vector<std::string> aside = SetAside();
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(dir_.Read(aside[0]), damaged);
@@ -246,9 +241,9 @@ TEST_F(RegistryFile, AnUnreadableFileIsReadAsEmptyAndKeptBeforeTheNextWrite) {
     key = Settings();
     DWORD type;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"FontSize", type, data));
+    ASSERT_TRUE(GetValue(key, u"FontSize", type, data));
     EXPECT_EQ(data, DwordBytes(10));
-    EXPECT_FALSE(Has(key, u"Font"));
+    EXPECT_FALSE(HasValue(key, u"Font"));
 }
 
 // The entries of a folder, without the lock files the registry leaves beside its file.
@@ -285,9 +280,9 @@ TEST_F(RegistryFile, SomethingOtherThanAFileAtItsPathReadsAsEmptyAndIsNeverMoved
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Example", 0, 0, &key), ERROR_FILE_NOT_FOUND);
         key = Settings();
-        EXPECT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(SetValue(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_ACCESS_DENIED);
         EXPECT_EQ(RegDeleteValueW(key, u"A"), ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(Has(key, u"A"));
+        EXPECT_FALSE(HasValue(key, u"A"));
 
         EXPECT_EQ(FolderEntries(dir_.Path()), before);  // nothing moved aside, no new file, no leftovers
         EXPECT_EQ(KindAt(dir_ / "Documents"), mode_t(S_IFDIR));
@@ -334,22 +329,22 @@ private:
 
 TEST_F(RegistryFile, AFileThatCannotBeOpenedForAPassingReasonIsNeitherMovedNorReplaced) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
     const std::string good = HiveText();
     {
         // The lock beside the file takes the last descriptor: the file itself cannot be opened.
         OneFreeDescriptor scarce;
         ASSERT_TRUE(scarce.Ready());
-        EXPECT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_TOO_MANY_OPEN_FILES);
+        EXPECT_EQ(SetValue(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_TOO_MANY_OPEN_FILES);
     }
     EXPECT_EQ(HiveText(), good);
     EXPECT_TRUE(SetAside().empty());
-    ASSERT_EQ(Set(key, u"C", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"C", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
     Restart();
     key = Settings();
-    EXPECT_TRUE(Has(key, u"A"));
-    EXPECT_FALSE(Has(key, u"B"));
-    EXPECT_TRUE(Has(key, u"C"));
+    EXPECT_TRUE(HasValue(key, u"A"));
+    EXPECT_FALSE(HasValue(key, u"B"));
+    EXPECT_TRUE(HasValue(key, u"C"));
 }
 
 TEST_F(RegistryFile, ABackslashFoldsOnlyHexDataNeverACommentOrAnotherLine) {
@@ -375,13 +370,13 @@ TEST_F(RegistryFile, ABackslashFoldsOnlyHexDataNeverACommentOrAnotherLine) {
         for (const auto &[name, bytes] : expected) {
             DWORD type;
             Bytes data;
-            ASSERT_TRUE(Get(key, name, type, data)) << ::testing::PrintToString(U16(name));
+            ASSERT_TRUE(GetValue(key, name, type, data)) << ::testing::PrintToString(U16(name));
             EXPECT_EQ(data, bytes) << ::testing::PrintToString(U16(name));
         }
     };
     check();
     // Written back, the file keeps every value.
-    ASSERT_EQ(Set(Settings(), u"Other", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(Settings(), u"Other", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
     EXPECT_TRUE(SetAside().empty());
     Restart();
     check();
@@ -420,10 +415,10 @@ TEST_F(RegistryFile, HandWrittenFilesTheRegistryEditorAcceptsAreRead) {
             HKEY key = Settings();
             DWORD type;
             Bytes data;
-            ASSERT_TRUE(Get(key, c.name, type, data));
+            ASSERT_TRUE(GetValue(key, c.name, type, data));
             EXPECT_EQ(type, c.type);
             EXPECT_EQ(data, c.data);
-            ASSERT_EQ(Set(key, u"Probe", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+            ASSERT_EQ(SetValue(key, u"Probe", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
         }
         EXPECT_TRUE(SetAside().empty());
     };
@@ -435,19 +430,19 @@ TEST_F(RegistryFile, HandWrittenFilesTheRegistryEditorAcceptsAreRead) {
 
 TEST_F(RegistryFile, ValuesOtherProcessesWroteMeanwhileAreKept) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"Mine", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"Mine", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
     // Another process adds a value and a key of its own behind our back.
     std::string text = HiveText();
     text.insert(text.find("\"Mine\""), "\"Theirs\"=dword:00000002\n");
     text += "[HKEY_LOCAL_MACHINE\\Other]\n\"X\"=hex:01\n\n";
     dir_.Write("registry.reg", text);
 
-    ASSERT_EQ(Set(key, u"Mine", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"Mine", REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
     EXPECT_NE(HiveText().find("\"Theirs\"=dword:00000002"), std::string::npos);
     EXPECT_NE(HiveText().find("[HKEY_LOCAL_MACHINE\\Other]\n\"X\"=hex:01"), std::string::npos);
     DWORD type;
     Bytes data;
-    ASSERT_TRUE(Get(key, u"Theirs", type, data));  // the fresh read is what we now see
+    ASSERT_TRUE(GetValue(key, u"Theirs", type, data));  // the fresh read is what we now see
     EXPECT_EQ(data, DwordBytes(2));
 }
 
@@ -458,14 +453,14 @@ TEST_F(RegistryFile, TheDefaultFileFollowsXdgConfigHomeAndTheProgramsFolder) {
     {
         scratch::EnvVar config("XDG_CONFIG_HOME", dir_ / "config");
         HKEY key = Settings();
-        ASSERT_EQ(Set(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+        ASSERT_EQ(SetValue(key, u"A", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
         EXPECT_NE(dir_.Read("config/example/registry.reg").find("\"A\"=dword:00000001"), std::string::npos);
     }
     Restart();
     scratch::EnvVar noConfig("XDG_CONFIG_HOME");
     scratch::EnvVar home("HOME", dir_ / "home");
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, u"B", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
     EXPECT_NE(dir_.Read("home/.config/example/registry.reg").find("\"B\"=dword:00000002"), std::string::npos);
     posix::GetOptions().programFolder = savedFolder;
 }
@@ -486,7 +481,7 @@ TEST_F(RegistryFile, TwoProcessesWritingTogetherLoseNothing) {
             for (int i = 0; i < kWrites; ++i) {
                 std::u16string name = (w ? u"B" : u"A") + std::u16string(1, char16_t(u'0' + i / 10)) +
                                       std::u16string(1, char16_t(u'0' + i % 10));
-                failures += Set(key, name.c_str(), REG_DWORD, DwordBytes(DWORD(w * 1000 + i))) != ERROR_SUCCESS;
+                failures += SetValue(key, name.c_str(), REG_DWORD, DwordBytes(DWORD(w * 1000 + i))) != ERROR_SUCCESS;
             }
             _exit(failures);
         }
@@ -508,7 +503,7 @@ TEST_F(RegistryFile, TwoProcessesWritingTogetherLoseNothing) {
                                   std::u16string(1, char16_t(u'0' + i % 10));
             DWORD type;
             Bytes data;
-            ASSERT_TRUE(Get(key, name.c_str(), type, data)) << w << " " << i;
+            ASSERT_TRUE(GetValue(key, name.c_str(), type, data)) << w << " " << i;
             EXPECT_EQ(data, DwordBytes(DWORD(w * 1000 + i)));
         }
     }
@@ -534,7 +529,7 @@ TEST_F(RegistryFile, ReadersAndKilledWritersNeverSeeAPartialFile) {
     Bytes big(256 * 1024);  // large enough that writing the file takes a while
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = BYTE(i);
-    ASSERT_EQ(Set(Settings(), u"Seed", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);  // the file exists throughout
+    ASSERT_EQ(SetValue(Settings(), u"Seed", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);  // the file exists throughout
     for (int round = 0; round < 4; ++round) {
         int progress[2];
         ASSERT_EQ(pipe(progress), 0);
@@ -547,7 +542,7 @@ TEST_F(RegistryFile, ReadersAndKilledWritersNeverSeeAPartialFile) {
                 big[0] = BYTE(i);
                 WCHAR name[] = u"V0";
                 name[1] = WCHAR(u'0' + i % 4);
-                Set(key, name, REG_BINARY, big);
+                SetValue(key, name, REG_BINARY, big);
                 if (write(progress[1], "+", 1) != 1) _exit(1);
             }
         }
@@ -574,10 +569,10 @@ TEST_F(RegistryFile, ReadersAndKilledWritersNeverSeeAPartialFile) {
         HKEY key = Settings();
         DWORD type;
         Bytes data;
-        ASSERT_TRUE(Get(key, u"V0", type, data)) << "round " << round;
+        ASSERT_TRUE(GetValue(key, u"V0", type, data)) << "round " << round;
         EXPECT_EQ(data.size(), big.size());
         // The lock died with the writer: writing goes on, and nothing was taken for unreadable.
-        EXPECT_EQ(Set(key, u"After", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS);
+        EXPECT_EQ(SetValue(key, u"After", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS);
         EXPECT_TRUE(SetAside().empty());
     }
 }
@@ -634,7 +629,7 @@ TEST_F(RegistryFile, GarbageNeverCrashesAndIsNeverLost) {
         }
 
         key = Settings();
-        ASSERT_EQ(Set(key, u"Probe", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS) << "round " << round;
+        ASSERT_EQ(SetValue(key, u"Probe", REG_DWORD, DwordBytes(DWORD(round))), ERROR_SUCCESS) << "round " << round;
         std::vector<std::string> aside = SetAside();
         ASSERT_LE(aside.size(), 1u);
         if (!aside.empty()) {
@@ -646,7 +641,7 @@ TEST_F(RegistryFile, GarbageNeverCrashesAndIsNeverLost) {
         key = Settings();
         DWORD type;
         Bytes data;
-        ASSERT_TRUE(Get(key, u"Probe", type, data)) << "round " << round;
+        ASSERT_TRUE(GetValue(key, u"Probe", type, data)) << "round " << round;
         EXPECT_EQ(data, DwordBytes(DWORD(round)));
     }
     EXPECT_GT(readable, 10);

@@ -23,10 +23,6 @@ protected:
     std::vector<Entry> List(const WCHAR *pattern, DWORD *error = nullptr) const {
         return ListSearch(At(pattern).c_str(), error);
     }
-    static std::vector<U16> Names(const std::vector<Entry> &entries) { return NamesOf(entries); }
-    static std::set<U16> NameSet(const std::vector<Entry> &entries, size_t skip = 0) {
-        return NameSetOf(entries, skip);
-    }
     void MakeFolderWithFiles() const {
         ASSERT_TRUE(CreateDirectoryW(At(TEXT("\\dir")).c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW(At(TEXT("\\dir\\sub")).c_str(), nullptr));
@@ -44,8 +40,8 @@ TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
     EXPECT_EQ(entries[1].name, TEXT(".."));
     EXPECT_EQ(entries[0].attributes, DWORD(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(entries[1].attributes, DWORD(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(NameSet(entries, 2), (std::set<U16>{TEXT("b.txt"), TEXT("A.TXT"), TEXT("a.txtx"), TEXT("long name.txt"),
-                                                  TEXT("notes"), TEXT("ab.txt"), TEXT("sub")}));
+    EXPECT_EQ(NameSetOf(entries, 2), (std::set<U16>{TEXT("b.txt"), TEXT("A.TXT"), TEXT("a.txtx"), TEXT("long name.txt"),
+                                                    TEXT("notes"), TEXT("ab.txt"), TEXT("sub")}));
     for (const Entry &e : entries) {
         if (e.name == TEXT("sub") || e.name[0] == TEXT('.')) continue;
         EXPECT_EQ(e.attributes, DWORD(FILE_ATTRIBUTE_ARCHIVE)) << ::testing::PrintToString(e.name);
@@ -56,31 +52,31 @@ TEST_F(Find, DotsComeFirstThenEveryEntryWithSizeAndAttributes) {
         byName[e.name] = e.attributes;
     EXPECT_EQ(byName[TEXT("sub")], DWORD(FILE_ATTRIBUTE_DIRECTORY));
 
-    EXPECT_EQ(Names(List(TEXT("\\dir\\*"))), Names(entries));  // "*" finds the same as "*.*"
-    EXPECT_EQ(Names(List(TEXT("\\dir\\sub\\*.*"))), (std::vector<U16>{TEXT("."), TEXT("..")}));
+    EXPECT_EQ(NamesOf(List(TEXT("\\dir\\*"))), NamesOf(entries));  // "*" finds the same as "*.*"
+    EXPECT_EQ(NamesOf(List(TEXT("\\dir\\sub\\*.*"))), (std::vector<U16>{TEXT("."), TEXT("..")}));
 }
 
 TEST_F(Find, PatternsMatchAsOnWin32IgnoringCase) {
     MakeFolderWithFiles();
-    EXPECT_EQ(NameSet(List(TEXT("\\DIR\\?.TxT"))), (std::set<U16>{TEXT("b.txt"), TEXT("A.TXT")}));
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\a*"))), (std::set<U16>{TEXT("A.TXT"), TEXT("a.txtx"), TEXT("ab.txt")}));
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\notes.*"))), (std::set<U16>{TEXT("notes")}));  // ".*" also means no extension
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\LONG NAME.TXT"))), (std::set<U16>{TEXT("long name.txt")}));
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\*o*"))), (std::set<U16>{TEXT("long name.txt"), TEXT("notes")}));
+    EXPECT_EQ(NameSetOf(List(TEXT("\\DIR\\?.TxT"))), (std::set<U16>{TEXT("b.txt"), TEXT("A.TXT")}));
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\a*"))), (std::set<U16>{TEXT("A.TXT"), TEXT("a.txtx"), TEXT("ab.txt")}));
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\notes.*"))), (std::set<U16>{TEXT("notes")}));  // ".*" also means no extension
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\LONG NAME.TXT"))), (std::set<U16>{TEXT("long name.txt")}));
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\*o*"))), (std::set<U16>{TEXT("long name.txt"), TEXT("notes")}));
 }
 
 // The desktop gives "a.txtx" a short name, A~1.TXT, which "*.txt" matches; the phone keeps no short names.
 TEST_F(Find, AnExtensionMatchesOnlyWhole) {
     SKIP_ON_DESKTOP_WINDOWS("\"*.txt\" also matches the short name of \"a.txtx\"");
     MakeFolderWithFiles();
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\*.txt"))),
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\*.txt"))),
               (std::set<U16>{TEXT("b.txt"), TEXT("A.TXT"), TEXT("long name.txt"), TEXT("ab.txt")}));
 }
 
 TEST_F(Find, AStarAndADotMatchNamesWithoutAnExtension) {
     SKIP_UNDER_WINE("the final dot of \"*.\" is dropped with the path's trailing dots, so every name matches");
     MakeFolderWithFiles();
-    EXPECT_EQ(NameSet(List(TEXT("\\dir\\*."))), (std::set<U16>{TEXT("."), TEXT(".."), TEXT("notes"), TEXT("sub")}));
+    EXPECT_EQ(NameSetOf(List(TEXT("\\dir\\*."))), (std::set<U16>{TEXT("."), TEXT(".."), TEXT("notes"), TEXT("sub")}));
 }
 
 TEST_F(Find, FailuresTellWhatWasMissing) {

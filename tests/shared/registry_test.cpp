@@ -39,11 +39,6 @@ protected:
                   ERROR_SUCCESS);
         return key;
     }
-    static LONG Set(HKEY key, const WCHAR *name, DWORD type, const Bytes &data) {
-        return SetValue(key, name, type, data);
-    }
-    static bool Get(HKEY key, const WCHAR *name, DWORD &type, Bytes &data) { return GetValue(key, name, type, data); }
-    static bool Has(HKEY key, const WCHAR *name) { return HasValue(key, name); }
 };
 
 TEST_F(Registry, EveryTypeAndSizeSurvivesARestart) {
@@ -63,14 +58,15 @@ TEST_F(Registry, EveryTypeAndSizeSurvivesARestart) {
         {nullptr, REG_SZ, StringBytes(TEXT("default"), 16)},
     };
     for (const auto &[name, type, data] : values)
-        ASSERT_EQ(Set(key, name, type, data), ERROR_SUCCESS);
+        ASSERT_EQ(SetValue(key, name, type, data), ERROR_SUCCESS);
 
     test_platform::ReadRegistryAfresh();
     key = Settings();
     for (const auto &[name, type, data] : values) {
         DWORD readType = 0;
         Bytes readData;
-        ASSERT_TRUE(Get(key, name, readType, readData)) << ::testing::PrintToString(WString(name ? name : TEXT("@")));
+        ASSERT_TRUE(GetValue(key, name, readType, readData))
+            << ::testing::PrintToString(WString(name ? name : TEXT("@")));
         EXPECT_EQ(readType, type);
         EXPECT_EQ(readData, data);
     }
@@ -78,9 +74,9 @@ TEST_F(Registry, EveryTypeAndSizeSurvivesARestart) {
 
 TEST_F(Registry, QueriesFollowWin32BufferRules) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, TEXT("Font"), REG_SZ, StringBytes(TEXT("Nina"), 10)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, TEXT("Size"), REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, TEXT("Nothing"), REG_SZ, {}), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("Font"), REG_SZ, StringBytes(TEXT("Nina"), 10)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("Size"), REG_DWORD, DwordBytes(12)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("Nothing"), REG_SZ, {}), ERROR_SUCCESS);
 
     BYTE buffer[16];
     memset(buffer, 0xCC, sizeof buffer);
@@ -128,7 +124,7 @@ TEST_F(Registry, AStringOfAnOddByteCountGetsTheRestOfItsTerminator) {
     ASSERT_EQ(RegSetValueExW(key, TEXT("Odd"), 0, REG_SZ, abc.data(), 7), ERROR_SUCCESS);
     DWORD type = 0;
     Bytes data;
-    ASSERT_TRUE(Get(key, TEXT("Odd"), type, data));
+    ASSERT_TRUE(GetValue(key, TEXT("Odd"), type, data));
     ASSERT_EQ(data.size(), 9u);
     EXPECT_EQ(Bytes(data.begin(), data.begin() + 8), StringBytes(TEXT("abc"), 8));
 }
@@ -141,7 +137,7 @@ TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
                               &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
-    ASSERT_EQ(Set(key, TEXT("A"), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("A"), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
 
     // Key names ignore case, and a trailing backslash names the same key.
     WString otherCase = KeyPath(TEXT("\\"));
@@ -153,7 +149,7 @@ TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
     EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
     DWORD type;
     Bytes data;
-    EXPECT_TRUE(Get(again, TEXT("a"), type, data));
+    EXPECT_TRUE(GetValue(again, TEXT("a"), type, data));
 
     // A key opens below another opened key.
     const WString path = KeyPath();
@@ -163,7 +159,7 @@ TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.substr(0, split).c_str(), 0, KEY_QUERY_VALUE, &parent),
               ERROR_SUCCESS);
     ASSERT_EQ(RegOpenKeyExW(parent, path.substr(split + 1).c_str(), 0, KEY_QUERY_VALUE, &child), ERROR_SUCCESS);
-    EXPECT_TRUE(Get(child, TEXT("A"), type, data));
+    EXPECT_TRUE(GetValue(child, TEXT("A"), type, data));
     RegCloseKey(parent);
 
     EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (TEXT("\\") + path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -177,14 +173,14 @@ TEST_F(Registry, KeysAreCreatedOpenedAndClosedAsOnWin32) {
 
 TEST_F(Registry, DeletingAValueWritesThrough) {
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, TEXT("Gone"), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, TEXT("Kept"), REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("Gone"), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, TEXT("Kept"), REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueW(key, TEXT("GONE")), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueW(key, TEXT("Gone")), ERROR_FILE_NOT_FOUND);
     test_platform::ReadRegistryAfresh();
     key = Settings();
-    EXPECT_FALSE(Has(key, TEXT("Gone")));
-    EXPECT_TRUE(Has(key, TEXT("Kept")));
+    EXPECT_FALSE(HasValue(key, TEXT("Gone")));
+    EXPECT_TRUE(HasValue(key, TEXT("Kept")));
 }
 
 // Half a surrogate pair is a name of its own: names holding one must neither become U+FFFD (two of them
@@ -194,15 +190,15 @@ TEST_F(Registry, NamesWithHalfASurrogatePairKeepEveryUnit) {
                   plain = TEXT("Name\xFFFD");
     const WString keyPath = KeyPath(TEXT("\\Sub\xDBFF"));
     HKEY key = Settings();
-    ASSERT_EQ(Set(key, high.c_str(), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, low.c_str(), REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, pair.c_str(), REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, plain.c_str(), REG_DWORD, DwordBytes(4)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, high.c_str(), REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, low.c_str(), REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, pair.c_str(), REG_DWORD, DwordBytes(3)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(key, plain.c_str(), REG_DWORD, DwordBytes(4)), ERROR_SUCCESS);
     HKEY sub = nullptr;
     ASSERT_EQ(
         RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
         ERROR_SUCCESS);
-    ASSERT_EQ(Set(sub, TEXT("In\xDFFF"), REG_SZ, StringBytes(TEXT("x\xD801y"), 8)), ERROR_SUCCESS);
+    ASSERT_EQ(SetValue(sub, TEXT("In\xDFFF"), REG_SZ, StringBytes(TEXT("x\xD801y"), 8)), ERROR_SUCCESS);
 
     for (int pass = 0; pass < 2; ++pass) {  // as written, and once more after a write of what was read
         test_platform::ReadRegistryAfresh();
@@ -211,16 +207,16 @@ TEST_F(Registry, NamesWithHalfASurrogatePairKeepEveryUnit) {
         Bytes data;
         int expected = 1;
         for (const WString &name : {high, low, pair, plain}) {
-            ASSERT_TRUE(Get(key, name.c_str(), type, data)) << "pass " << pass << " value " << expected;
+            ASSERT_TRUE(GetValue(key, name.c_str(), type, data)) << "pass " << pass << " value " << expected;
             EXPECT_EQ(data, DwordBytes(DWORD(expected++)));
         }
         ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, &sub), ERROR_SUCCESS);
         HKEY other = nullptr;
         EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(TEXT("\\Sub\xFFFD")).c_str(), 0, KEY_QUERY_VALUE, &other),
                   ERROR_FILE_NOT_FOUND);
-        ASSERT_TRUE(Get(sub, TEXT("In\xDFFF"), type, data));
+        ASSERT_TRUE(GetValue(sub, TEXT("In\xDFFF"), type, data));
         EXPECT_EQ(data, StringBytes(TEXT("x\xD801y"), 8));
-        ASSERT_EQ(Set(sub, TEXT("Touch"), REG_DWORD, DwordBytes(0)), ERROR_SUCCESS);
+        ASSERT_EQ(SetValue(sub, TEXT("Touch"), REG_DWORD, DwordBytes(0)), ERROR_SUCCESS);
     }
 }
 
