@@ -11,8 +11,8 @@ fi
 
 printf 'first line\r\nsecond line\r\nthird line\r\n' > "$work/root/frames.txt"
 log="$work/writes.log"
-tmux new-session -d -s "$session" -x 80 -y 24 \
-  "XDG_RUNTIME_DIR=$work/run strace -e trace=write -e signal=none -o '$log' '$binary' --root '$work/root' --registry '$work/registry.reg' '$work/root/frames.txt'; echo \"exit=\$?\"; sleep 30"
+editor_runner="strace -e trace=write -e signal=none -o '$log'"
+start_editor "'$work/root/frames.txt'"
 wait_for "Scrivel - frames.txt"
 sleep 0.5
 

@@ -32,9 +32,9 @@ wait_gone() {
   done
   fail "the screen still shows: $1"
 }
-# Starts the editor with the given arguments, and with editor_env's assignments (quoted for the shell)
-# in its environment; the pane shows its exit code when it ends.
+# Starts the editor with the given arguments, with editor_env's assignments (quoted for the shell) in its
+# environment, and under editor_runner's command when one is set; the pane shows its exit code when it ends.
 start_editor() {
   tmux new-session -d -s "$session" -x 80 -y 24 \
-    "${editor_env:-} XDG_RUNTIME_DIR=$work/run '$binary' --root '$work/root' --registry '$work/registry.reg' $*; echo \"exit=\$?\"; sleep 30"
+    "${editor_env:-} XDG_RUNTIME_DIR=$work/run ${editor_runner:-} '$binary' --root '$work/root' --registry '$work/registry.reg' $*; echo \"exit=\$?\"; sleep 30"
 }
